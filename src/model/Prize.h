@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// One prize: how many winners, over how many rounds, with which picture.
+struct Prize {
+    int32_t id = 0;
+    QString name;
+    QString content;
+    int32_t count = 0;
+    int32_t batch = 0;  // rounds in which the winners are drawn
+    QString image;      // full path, may be empty
+    int32_t index = 0;  // display and draw order, smaller first
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+#include "show/RoundSelection.h"
+
+// The state of one running show (or of the design preview): which screen, which prize and
+// round, and the names on screen.
+class RoundState {
+public:
+    enum Screen { kWelcome = 0, kPrize = 1, kRolling = 2, kWinners = 3, kFinished = 4 };
+
+    // programDir ends with "/"; it locates the default prize picture.
+    explicit RoundState(const QString& programDir);
+
+    int state = kWelcome;
+    QString title;
+    int prizeId = -1;
+    int roundNumber = 1;
+    int batchSize = 1;
+    std::vector<RoundSelection> selection;
+    QString prizeText;
+    QImage prizePicture;  // null when the prize has none (or it failed to decode)
+    QString placeholderPrizeText = QStringLiteral("这里是奖项名称");
+    QString defaultPicturePath;
+    int selectedElement = -1;  // outlined element in design mode
+
+    // The stand-in picture, decoded on first use; null when missing.
+    const QImage& DefaultPicture();
+
+private:
+    QImage defaultPicture_;
+    bool defaultPictureLoaded_ = false;
+};
