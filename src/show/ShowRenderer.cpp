@@ -1,0 +1,444 @@
+#include "show/ShowRenderer.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+
+#include "model/AppData.h"
+#include "model/DesignSymbol.h"
+#include "model/Prize.h"
+#include "show/DrawEngine.h"
+#include "show/RoundState.h"
+
+namespace {
+
+const QString kDefaultFamily = QStringLiteral("微软雅黑");
+constexpr int kMissingElementSize = 36;
+constexpr int kStatusPointSize = 14;
+constexpr int kListPointSize = 32;
+constexpr int kHelpOffset = 28;
+// Beyond any screen; stops the fit loop for texts that measure as nothing.
+constexpr int kLargestFitSize = 2000;
+// Bounds of the small caches; a show only ever needs a handful of entries.
+constexpr size_t kMaxPictures = 32;
+constexpr size_t kMaxOutlines = 256;
+
+// Rectangle from left, top, right, bottom with the right and bottom edges excluded.
+QRect Edges(int left, int top, int right, int bottom) {
+    return QRect(left, top, right - left, bottom - top);
+}
+
+// Design colours keep red in the low byte; they are always drawn opaque.
+QColor OpaqueFromReference(uint32_t ref) {
+    return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
+}
+
+QRect Truncated(const QRectF& r) {
+    return QRect(int(r.x()), int(r.y()), int(r.width()), int(r.height()));
+}
+
+}  // namespace
+
+ShowRenderer::ShowRenderer(AppData& data)
+    : data_(data), measureDevice_(1, 1, QImage::Format_ARGB32_Premultiplied) {}
+
+ShowRenderer::~ShowRenderer() = default;
+
+void ShowRenderer::Layout(const QRect& screen) {
+    const int w = screen.width();
+    const int h = screen.height();
+    const int hs = h - kStatusBandHeight;  // top of the status band
+    const int band = hs / 5;
+
+    screen_ = Edges(0, 0, w, h);
+    welcomeArea_ = Edges(0, 0, w, hs);
+    topBand_ = Edges(0, 0, w, band);
+    statusBand_ = Edges(0, hs, w, h);
+
+    pictureMode_ = data_.PrizeUIType() == 1;
+    if (pictureMode_) {
+        const int p = int(w * 0.28);
+        const int m = hs - band;
+        mainArea_ = Edges(p, band, w, hs);
+        pictureColumn_ = Edges(0, band, p, hs);
+        smallPrizeBox_ = Edges(0, band, p, band + int(m * 0.38));
+        smallPictureBox_ = Edges(0, smallPrizeBox_.y() + smallPrizeBox_.height() + 10, p, hs - 80);
+    } else {
+        mainArea_ = Edges(0, band, w, hs);
+        smallPrizeBox_ = Edges(0, band, w, band + 80);
+        pictureColumn_ = QRect();
+        smallPictureBox_ = QRect();
+    }
+    namesArea_ = mainArea_.adjusted(20, 100, -20, -100);
+
+    if (!background_.isNull() && background_.size() != screen_.size()) background_ = QImage();
+    pictures_.clear();
+}
+
+void ShowRenderer::DropBackground() {
+    background_ = QImage();
+}
+
+void ShowRenderer::StartScroll() {
+    scrollY_ = statusBand_.top() - 2 * kLineHeight;
+    totalHeight_ = kLineHeight * int(lines_.size());
+}
+
+void ShowRenderer::ScrollStep() {
+    if (scrollY_ + totalHeight_ - 1 < 0)
+        scrollY_ = statusBand_.top() - kLineHeight;
+    else
+        --scrollY_;
+}
+
+void ShowRenderer::SyncResolution(const QImage& target) {
+    const int dx = target.logicalDpiX();
+    const int dy = target.logicalDpiY();
+    if (dx == dpiX_ && dy == dpiY_) return;
+    dpiX_ = dx;
+    dpiY_ = dy;
+    measureDevice_.setDotsPerMeterX(target.dotsPerMeterX());
+    measureDevice_.setDotsPerMeterY(target.dotsPerMeterY());
+    fonts_.clear();
+    outlines_.clear();
+}
+
+ShowRenderer::FontEntry& ShowRenderer::Font(const QString& family, int pointSize) {
+    const auto key = std::make_pair(family, pointSize);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+
+    FontEntry e;
+    // A family the system lacks falls back to the generic sans-serif face.
+    e.font.setFamilies({family.isEmpty() ? kDefaultFamily : family, QStringLiteral("sans-serif")});
+    e.font.setStyleHint(QFont::SansSerif);
+    e.font.setPointSize(pointSize);
+    e.font.setBold(true);
+    e.metrics = std::make_unique<QFontMetricsF>(e.font, &measureDevice_);
+    return fonts_.emplace(key, std::move(e)).first->second;
+}
+
+const QFont& ShowRenderer::ShowFont(const QString& family, int pointSize) {
+    return Font(family, pointSize).font;
+}
+
+int ShowRenderer::FitFontSize(const QString& text, const QString& fontName, const QRect& box,
+                              double ratio) {
+    const int dx = int((1 - ratio) * 0.5 * box.width());
+    const int dy = int((1 - ratio) * 0.5 * box.height());
+    const QRect inner = box.adjusted(dx, dy, -dx, -dy);
+
+    int best = 18;
+    for (int size = 20; size <= kLargestFitSize; size += 2) {
+        const QRectF m =
+            Font(fontName, size).metrics->boundingRect(QRectF(), Qt::AlignCenter, text);
+        if (m.height() >= inner.height() || m.width() >= inner.width()) break;
+        best = size;
+    }
+    return best;
+}
+
+QRect ShowRenderer::FitPicture(const QSize& image, const QRect& box) {
+    const int w = image.width();
+    const int h = image.height();
+    if (w <= 0 || h <= 0 || box.isEmpty()) return QRect();
+    const int bw = box.width();
+    const int bh = box.height();
+    double width = w;
+    double height = h;
+    if (w > bw || h > bh) {
+        const double aspect = double(w) / h;
+        width = bw;
+        height = bw / aspect;
+        if (height > bh) {
+            height = bh;
+            width = aspect * bh;
+        }
+    }
+    return QRect(box.x() + int((bw - width) / 2), box.y() + int((bh - height) / 2), int(width),
+                 int(height));
+}
+
+void ShowRenderer::LayoutGrid(std::vector<RoundSelection>& selection) const {
+    const int n = int(selection.size());
+    if (n == 0) return;
+    const int limit = pictureMode_ ? 2 : 3;
+    const int columns = std::min(limit, n / 4 + 1);
+    const int rows = n / columns + (n % columns ? 1 : 0);
+    const int cw = namesArea_.width() / columns;
+    const int ch = namesArea_.height() / rows;
+    for (int i = 0; i < n; ++i) {
+        const int col = i % columns;
+        const int row = i / columns;
+        selection[size_t(i)].cell =
+            QRect(namesArea_.x() + cw * col, namesArea_.y() + ch * row, cw, ch)
+                .adjusted(1, 1, -1, -1);
+    }
+}
+
+void ShowRenderer::EnsureBackground() {
+    if (!background_.isNull()) return;
+    const QSize size = screen_.size();
+    if (size.isEmpty()) return;
+
+    const QString path = data_.BackgroundList().SelectedPath();
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
+        QImageReader reader(path);
+        const QImage decoded = reader.read();
+        if (!decoded.isNull()) {
+            background_ = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            return;
+        }
+    }
+
+    // The built-in look, kept as a ready image like a decoded file.
+    background_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    background_.fill(QColor::fromRgba(0xFFFF0000));
+    QPainter p(&background_);
+    QLinearGradient top(0, topBand_.top(), 0, topBand_.top() + topBand_.height());
+    top.setColorAt(0, QColor::fromRgba(0xFFFF8080));
+    top.setColorAt(1, QColor::fromRgba(0xFFFF0000));
+    p.fillRect(topBand_, top);
+    QLinearGradient status(0, statusBand_.top(), 0, statusBand_.top() + statusBand_.height());
+    status.setColorAt(0, QColor::fromRgba(0xFFC40000));
+    status.setColorAt(1, QColor::fromRgba(0xFFFF0000));
+    p.fillRect(statusBand_, status);
+}
+
+void ShowRenderer::DrawBackground(QPainter& p, const QRect& area) {
+    if (background_.isNull()) return;
+    // A straight copy: the background covers every pixel, nothing to blend with.
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(area.topLeft(), background_, area);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+ShowRenderer::ElementLook ShowRenderer::Look(int id, const QString& text, const QRect& box,
+                                             double ratio) {
+    ElementLook look;
+    look.symbol = data_.FindSymbol(id);
+    if (!look.symbol) {
+        look.family = kDefaultFamily;
+        look.size = kMissingElementSize;
+        look.color = 0xFF000000;
+        return look;
+    }
+    look.family = look.symbol->FontName.isEmpty() ? kDefaultFamily : look.symbol->FontName;
+    // Only -1 is written by the program; any other size below 1 would make no font either.
+    if (look.symbol->fontSize < 1)
+        look.symbol->fontSize = FitFontSize(text, look.family, box, ratio);
+    look.size = look.symbol->fontSize;
+    look.color = OpaqueFromReference(look.symbol->Color).rgba();
+    return look;
+}
+
+void ShowRenderer::DrawTextElement(QPainter& p, int id, const QString& text, const QRect& box,
+                                   double ratio, Align align, bool shadow) {
+    if (box.isEmpty()) return;
+    const ElementLook look = Look(id, text, box, ratio);
+    const int flags =
+        Qt::AlignHCenter | (align == Align::Center ? Qt::AlignVCenter : Qt::AlignBottom);
+    p.setFont(Font(look.family, look.size).font);
+    if (shadow) {
+        p.setPen(QColor::fromRgba(kShadowColor));
+        p.drawText(box.translated(1, 1), flags, text);
+    }
+    p.setPen(QColor::fromRgba(look.color));
+    QRectF bounds;
+    p.drawText(QRectF(box), flags, text, &bounds);
+    if (look.symbol) look.symbol->box = Truncated(bounds);
+}
+
+const QImage& ShowRenderer::ScaledPicture(const QImage& source, int prizeId, bool isDefault,
+                                          const QSize& size) {
+    const auto key = std::make_tuple(prizeId, isDefault, source.width(), source.height(),
+                                     size.width(), size.height());
+    auto it = pictures_.find(key);
+    if (it != pictures_.end()) return it->second;
+    if (pictures_.size() >= kMaxPictures) pictures_.clear();
+    QImage scaled = source.size() == size
+                        ? source
+                        : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return pictures_.emplace(key, scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        .first->second;
+}
+
+void ShowRenderer::DrawPicture(QPainter& p, RoundState& round, const QRect& box, bool large) {
+    if (box.isEmpty()) return;
+    const bool isDefault = round.prizePicture.isNull();
+    const QImage& source = isDefault ? round.DefaultPicture() : round.prizePicture;
+    if (source.isNull()) return;
+    QRect r = FitPicture(source.size(), box);
+    if (r.isEmpty()) return;
+    if (large)
+        r.moveRight(box.right());
+    else
+        r.moveTop(box.top());
+    p.drawImage(r.topLeft(), ScaledPicture(source, round.prizeId, isDefault, r.size()));
+}
+
+const QPainterPath& ShowRenderer::OutlinePath(const QString& text, const QString& family,
+                                              int pointSize) {
+    const auto key = std::make_tuple(text, family, pointSize);
+    auto it = outlines_.find(key);
+    if (it != outlines_.end()) return it->second;
+    if (outlines_.size() >= kMaxOutlines) outlines_.clear();
+    QPainterPath path;
+    path.addText(QPointF(0, 0), Font(family, pointSize).pathFont, text);
+    return outlines_.emplace(key, std::move(path)).first->second;
+}
+
+void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
+    auto& selection = round.selection;
+    const int id = outlined ? 4 : 3;
+    if (selection.empty()) return;
+    if (selection.front().cell.isEmpty()) LayoutGrid(selection);
+
+    const ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
+    if (look.symbol) look.symbol->box = namesArea_;
+    const QColor color = QColor::fromRgba(look.color);
+    FontEntry& f = Font(look.family, look.size);
+    if (outlined && !f.pathMetrics) {
+        // Outlines are built at the em size in pixels of the target's resolution.
+        f.pathFont = f.font;
+        f.pathFont.setPixelSize(std::max(1, qRound(dpiY_ * look.size / 72.0)));
+        f.pathMetrics = std::make_unique<QFontMetricsF>(f.pathFont);
+    }
+
+    if (!outlined) {
+        p.setFont(f.font);
+        p.setPen(color);
+        for (const RoundSelection& entry : selection)
+            p.drawText(entry.cell, Qt::AlignCenter, entry.text);
+        return;
+    }
+
+    const QPen outline(QColor::fromRgba(kOutlineColor), 5);
+    const double ascent = f.pathMetrics->ascent();
+    const double height = ascent + f.pathMetrics->descent();
+    for (const RoundSelection& entry : selection) {
+        const QPainterPath& path = OutlinePath(entry.text, look.family, look.size);
+        const double advance = f.pathMetrics->horizontalAdvance(entry.text);
+        const QRectF cell(entry.cell);
+        const QPointF origin(cell.center().x() - advance / 2,
+                             cell.center().y() - height / 2 + ascent);
+        p.save();
+        p.translate(origin);
+        p.strokePath(path, outline);
+        p.fillPath(path, color);
+        p.restore();
+    }
+}
+
+void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
+    const Prize* prize = data_.FindPrize(round.prizeId);
+    if (!prize) return;
+    const QString text =
+        prize->name + QLatin1Char(' ') + prize->content + QStringLiteral("  当前：第 ") +
+        QString::number(round.roundNumber) + QStringLiteral(" 轮 ") +
+        QString::number(round.batchSize) + QStringLiteral(" 人  总：") +
+        QString::number(prize->batch) + QStringLiteral(" 轮 ") + QString::number(prize->count) +
+        QStringLiteral(" 人  剩余候选人数：") + QString::number(data_.Draw().RemainingCandidates());
+    p.setFont(Font(kDefaultFamily, kStatusPointSize).font);
+    p.setPen(QColor::fromRgba(kStatusColor));
+    p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop, text);
+}
+
+void ShowRenderer::DrawHelpText(QPainter& p) {
+    if (helpText_.isEmpty()) return;
+    p.setFont(Font(kDefaultFamily, kStatusPointSize).font);
+    p.setPen(QColor::fromRgba(kStatusColor));
+    p.drawText(statusBand_.translated(0, kHelpOffset), Qt::AlignHCenter | Qt::AlignTop, helpText_);
+}
+
+void ShowRenderer::DrawFinishedList(QPainter& p) {
+    if (lines_.isEmpty()) return;
+    p.setFont(Font(kDefaultFamily, kListPointSize).font);
+    p.setPen(QColor::fromRgba(0xFF000000));
+    const int bottomLimit = statusBand_.top();
+    const int width = screen_.width() - 200;
+    // Lines that have left the top are skipped without looking at them.
+    int i = scrollY_ < 0 ? std::max(0, (-scrollY_) / kLineHeight - 1) : 0;
+    for (; i < lines_.size(); ++i) {
+        const int top = scrollY_ + kLineHeight * i;
+        const int bottom = top + kLineHeight;
+        if (bottom < 0) continue;
+        if (bottom > bottomLimit) break;
+        p.drawText(QRect(100, top, width, kLineHeight), Qt::AlignCenter, lines_[i]);
+    }
+}
+
+void ShowRenderer::DrawSelectionOutline(QPainter& p, const RoundState& round) {
+    if (round.selectedElement < 0) return;
+    const DesignSymbol* symbol = data_.FindSymbol(round.selectedElement);
+    if (!symbol || symbol->box.isEmpty()) return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(symbol->box.adjusted(0, 0, -1, -1));
+    p.restore();
+}
+
+void ShowRenderer::Paint(QImage& target, RoundState& round) {
+    if (target.isNull()) return;
+    SyncResolution(target);
+    EnsureBackground();
+
+    QPainter p(&target);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                     QPainter::SmoothPixmapTransform);
+    DrawBackground(p, screen_);
+
+    switch (round.state) {
+        case RoundState::kWelcome:
+            if (!round.title.isEmpty())
+                DrawTextElement(p, 0, round.title, welcomeArea_, 0.8, Align::Center, true);
+            break;
+        case RoundState::kPrize:
+            DrawTextElement(p, 1, round.title, topBand_, 0.6, Align::Bottom, true);
+            if (!round.prizeText.isEmpty())
+                DrawTextElement(p, 2, round.prizeText, mainArea_, 0.6, Align::Center, true);
+            DrawPicture(p, round, pictureColumn_, true);
+            DrawStatusLine(p, round);
+            break;
+        case RoundState::kRolling:
+        case RoundState::kWinners:
+            DrawTextElement(p, 1, round.title, topBand_, 0.6, Align::Bottom, true);
+            DrawTextElement(p, 6, round.prizeText, smallPrizeBox_, 0.6, Align::Bottom, false);
+            DrawPicture(p, round, smallPictureBox_, false);
+            DrawNames(p, round, round.state == RoundState::kWinners);
+            DrawStatusLine(p, round);
+            break;
+        case RoundState::kFinished:
+            DrawFinishedList(p);
+            break;
+        default:
+            break;
+    }
+    DrawSelectionOutline(p, round);
+    DrawHelpText(p);
+}
+
+void ShowRenderer::PaintNames(QImage& target, RoundState& round) {
+    if (target.isNull()) return;
+    if (round.state != RoundState::kRolling && round.state != RoundState::kWinners) {
+        Paint(target, round);
+        return;
+    }
+    SyncResolution(target);
+    EnsureBackground();
+
+    QPainter p(&target);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    // Names that overflow their cells stay inside the area that is repainted.
+    p.setClipRect(namesArea_);
+    DrawBackground(p, namesArea_);
+    DrawNames(p, round, round.state == RoundState::kWinners);
+    DrawSelectionOutline(p, round);
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainterPath>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+class AppData;
+class QPainter;
+class RoundState;
+struct DesignSymbol;
+struct RoundSelection;
+
+// Paints the show screens (and the design preview) into a screen-sized image: background,
+// titles, prize text and picture, the name grid, status and help lines, and the scrolling list
+// of all winners. Everything expensive (background, scaled pictures, fonts and their metrics)
+// is prepared once and reused, so a rolling tick only repaints the names area.
+class ShowRenderer {
+  public:
+    static constexpr int kLineHeight = 65;
+    static constexpr uint32_t kStatusColor = 0xFF9ACD32;
+    static constexpr uint32_t kShadowColor = 0xFF808080;
+    static constexpr uint32_t kOutlineColor = 0x200080C0;
+    static constexpr int kStatusBandHeight = 85;
+
+    explicit ShowRenderer(AppData& data);
+    ~ShowRenderer();
+    ShowRenderer(const ShowRenderer&) = delete;
+    ShowRenderer& operator=(const ShowRenderer&) = delete;
+
+    // Computes every area for a screen; call once before the first paint.
+    void Layout(const QRect& screen);
+
+    // Paints the whole screen of the round's state into target (screen size, ARGB32
+    // premultiplied).
+    void Paint(QImage& target, RoundState& round);
+    // Repaints only the names area (background piece, then the names): the rolling tick.
+    void PaintNames(QImage& target, RoundState& round);
+
+    // Forgets the cached background; the next paint builds it from the current choice.
+    void DropBackground();
+    // Puts the finished list at its start position, two line heights above the status band.
+    void StartScroll();
+    // Moves the finished list up by one pixel, starting again from the bottom once it has
+    // left the screen.
+    void ScrollStep();
+
+    QStringList& Lines() { return lines_; }
+    const QStringList& Lines() const { return lines_; }
+    int ScrollOffset() const { return scrollY_; }
+    int TotalHeight() const { return totalHeight_; }
+
+    const QString& HelpText() const { return helpText_; }
+    void SetHelpText(const QString& text) { helpText_ = text; }
+
+    const QRect& ScreenRect() const { return screen_; }
+    const QRect& TopBand() const { return topBand_; }
+    const QRect& StatusBand() const { return statusBand_; }
+    const QRect& WelcomeArea() const { return welcomeArea_; }
+    const QRect& MainArea() const { return mainArea_; }
+    const QRect& SmallPrizeBox() const { return smallPrizeBox_; }
+    const QRect& PictureColumn() const { return pictureColumn_; }
+    const QRect& SmallPictureBox() const { return smallPictureBox_; }
+    const QRect& NamesArea() const { return namesArea_; }
+
+    // Largest even point size from 20 up whose text stays strictly inside the box shrunk to
+    // ratio; 18 when even 20 does not fit.
+    int FitFontSize(const QString& text, const QString& fontName, const QRect& box, double ratio);
+    // Where an image of this size goes in the box: never enlarged, centred.
+    static QRect FitPicture(const QSize& image, const QRect& box);
+    // Gives every entry its grid cell in the names area (when the first cell is still empty).
+    void LayoutGrid(std::vector<RoundSelection>& selection) const;
+
+    // The bold show font of a family at a point size (cached).
+    const QFont& ShowFont(const QString& family, int pointSize);
+
+  private:
+    struct FontEntry {
+        QFont font;
+        std::unique_ptr<QFontMetricsF> metrics;
+        // The same face at the em size in pixels, for outline paths.
+        QFont pathFont;
+        std::unique_ptr<QFontMetricsF> pathMetrics;
+    };
+    struct ElementLook {
+        DesignSymbol* symbol = nullptr;
+        QString family;
+        int size = 36;
+        uint32_t color = 0xFF000000;
+    };
+    enum class Align { Center, Bottom };
+
+    FontEntry& Font(const QString& family, int pointSize);
+    void SyncResolution(const QImage& target);
+    void EnsureBackground();
+    void DrawBackground(QPainter& p, const QRect& area);
+    ElementLook Look(int id, const QString& text, const QRect& box, double ratio);
+    void DrawTextElement(QPainter& p, int id, const QString& text, const QRect& box, double ratio,
+                         Align align, bool shadow);
+    void DrawPicture(QPainter& p, RoundState& round, const QRect& box, bool large);
+    void DrawNames(QPainter& p, RoundState& round, bool outlined);
+    void DrawStatusLine(QPainter& p, const RoundState& round);
+    void DrawHelpText(QPainter& p);
+    void DrawFinishedList(QPainter& p);
+    void DrawSelectionOutline(QPainter& p, const RoundState& round);
+    const QImage& ScaledPicture(const QImage& source, int prizeId, bool isDefault,
+                                const QSize& size);
+    const QPainterPath& OutlinePath(const QString& text, const QString& family, int pointSize);
+
+    AppData& data_;
+
+    QRect screen_;
+    QRect topBand_;
+    QRect statusBand_;
+    QRect welcomeArea_;
+    QRect mainArea_;
+    QRect smallPrizeBox_;
+    QRect pictureColumn_;
+    QRect smallPictureBox_;
+    QRect namesArea_;
+    bool pictureMode_ = true;
+
+    QStringList lines_;
+    int scrollY_ = 0;
+    int totalHeight_ = 0;
+
+    QImage background_;  // ready to copy, screen size; null until built
+    QString helpText_ = QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
+
+    // Point sizes are resolved against the target's resolution, the same for measuring
+    // and drawing.
+    int dpiX_ = 96;
+    int dpiY_ = 96;
+    QImage measureDevice_;
+
+    std::map<std::pair<QString, int>, FontEntry> fonts_;
+    // Scaled prize pictures by prize, default-or-own, source size and target size.
+    std::map<std::tuple<int, bool, int, int, int, int>, QImage> pictures_;
+    // Outlines of winner names at the origin, by text, family and size.
+    std::map<std::tuple<QString, QString, int>, QPainterPath> outlines_;
+};
