@@ -9,7 +9,7 @@
 // converts text to and from UTF-8, hands the rows back and unloads the library again.
 // Shows the wait cursor while it works; shows no message itself.
 class CelvexLibrary {
-public:
+  public:
     using Fields = std::array<QString, 4>;  // a null QString stands for a null slot
 
     enum class ImportKind { Spreadsheet, Text };
@@ -38,6 +38,6 @@ public:
                          const QString& fontName, int fontSize,
                          const std::vector<Fields>& rows) const;
 
-private:
+  private:
     QString programDir_;
 };

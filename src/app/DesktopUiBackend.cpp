@@ -12,14 +12,25 @@ Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
     box.setWindowTitle(message.caption);
     box.setText(message.text);
     switch (message.icon) {
-        case Ui::Icon::Information: box.setIcon(QMessageBox::Information); break;
-        case Ui::Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case Ui::Icon::Question: box.setIcon(QMessageBox::Question); break;
-        case Ui::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case Ui::Icon::None: break;
+        case Ui::Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Ui::Icon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Ui::Icon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case Ui::Icon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case Ui::Icon::None:
+            break;
     }
     switch (message.buttons) {
-        case Ui::Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case Ui::Buttons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
         case Ui::Buttons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton(QMessageBox::Yes);
@@ -30,16 +41,21 @@ Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
             break;
     }
     switch (box.exec()) {
-        case QMessageBox::Yes: return Ui::Answer::Yes;
-        case QMessageBox::No: return Ui::Answer::No;
-        case QMessageBox::Ok: return Ui::Answer::Ok;
-        default: return message.buttons == Ui::Buttons::YesNo ? Ui::Answer::No : Ui::Answer::Cancel;
+        case QMessageBox::Yes:
+            return Ui::Answer::Yes;
+        case QMessageBox::No:
+            return Ui::Answer::No;
+        case QMessageBox::Ok:
+            return Ui::Answer::Ok;
+        default:
+            return message.buttons == Ui::Buttons::YesNo ? Ui::Answer::No : Ui::Answer::Cancel;
     }
 }
 
 QString DesktopUiBackend::AskFileName(const Ui::FileRequest& request) {
     const QString filter = Ui::QtFilter(request.filter);
-    if (!request.save) return QFileDialog::getOpenFileName(request.parent, QString(), QString(), filter);
+    if (!request.save)
+        return QFileDialog::getOpenFileName(request.parent, QString(), QString(), filter);
     QFileDialog dialog(request.parent, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -55,7 +71,9 @@ std::optional<QColor> DesktopUiBackend::ChooseColor(QWidget* parent, QColor init
     return c;
 }
 
-int DesktopUiBackend::Exec(QDialog& dialog) { return dialog.exec(); }
+int DesktopUiBackend::Exec(QDialog& dialog) {
+    return dialog.exec();
+}
 
 bool DesktopUiBackend::OpenWithDefaultProgram(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -4,7 +4,7 @@
 
 // The real backend: QMessageBox, QFileDialog, QColorDialog, QDialog::exec, QDesktopServices.
 class DesktopUiBackend : public Ui::Backend {
-public:
+  public:
     Ui::Answer ShowMessage(const Ui::Message& message) override;
     QString AskFileName(const Ui::FileRequest& request) override;
     std::optional<QColor> ChooseColor(QWidget* parent, QColor initial) override;

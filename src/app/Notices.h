@@ -17,7 +17,7 @@ enum NoticeNumber {
 };
 
 class NoticeEvent : public QEvent {
-public:
+  public:
     explicit NoticeEvent(int number, int argument = 0)
         : QEvent(static_cast<QEvent::Type>(QEvent::User + number)),
           number_(number),
@@ -31,7 +31,7 @@ public:
         return (n >= 1 && n <= 16) ? n : 0;
     }
 
-private:
+  private:
     int number_;
     int argument_;
 };

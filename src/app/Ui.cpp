@@ -26,7 +26,9 @@ std::unique_ptr<Ui::Backend> Ui::SetBackend(std::unique_ptr<Backend> backend) {
     return old;
 }
 
-Ui::Answer Ui::ShowMessage(const Message& message) { return CurrentBackend().ShowMessage(message); }
+Ui::Answer Ui::ShowMessage(const Message& message) {
+    return CurrentBackend().ShowMessage(message);
+}
 
 Ui::Answer Ui::Tell(QWidget* parent, const QString& text, Icon icon, Buttons buttons) {
     Message m;
@@ -62,7 +64,9 @@ std::optional<QColor> Ui::ChooseColor(QWidget* parent, QColor initial) {
     return CurrentBackend().ChooseColor(parent, initial);
 }
 
-int Ui::Exec(QDialog& dialog) { return CurrentBackend().Exec(dialog); }
+int Ui::Exec(QDialog& dialog) {
+    return CurrentBackend().Exec(dialog);
+}
 
 bool Ui::OpenWithDefaultProgram(const QString& path) {
     return CurrentBackend().OpenWithDefaultProgram(path);

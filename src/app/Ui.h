@@ -13,7 +13,7 @@ class QWidget;
 // The one door to every message box, file dialog, colour dialog, modal run and shell "open"
 // of the program. Tests install a backend that answers without a human.
 class Ui {
-public:
+  public:
     enum class Icon { None, Information, Warning, Question, Critical };
     enum class Buttons { Ok, YesNo, OkCancel };
     enum class Answer { Ok, Cancel, Yes, No };
@@ -36,7 +36,7 @@ public:
     };
 
     class Backend {
-    public:
+      public:
         virtual ~Backend() = default;
         virtual Answer ShowMessage(const Message& message) = 0;
         // Empty text means cancelled.

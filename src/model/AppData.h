@@ -26,7 +26,7 @@ struct GenNumberSettings {
 // Everything the program knows: candidates, prizes, winners, settings, design elements and
 // media lists. One per process (see TheAppData); tests construct their own for a folder.
 class AppData {
-public:
+  public:
     static constexpr int kSaveCandidates = 1;
     static constexpr int kSaveData = 2;
 
@@ -132,7 +132,7 @@ public:
     bool LoadCandidateFile(const QString& path);
     bool SaveCandidateFile();
 
-private:
+  private:
     int32_t NextCandidateId();
     int32_t NextPrizeId();
     // Keeps a copy of a file that could not be read to its end before it is first replaced.

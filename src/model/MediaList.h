@@ -8,7 +8,7 @@
 
 // Built-in entries first, then up to four operator-added files, newest first.
 class MediaList {
-public:
+  public:
     static constexpr int kExtraCapacity = 4;
 
     MediaList() = default;
@@ -25,7 +25,7 @@ public:
     int PresetCount() const { return presetCount_; }
     const std::vector<MediaEntry>& Entries() const { return entries_; }
 
-private:
+  private:
     std::vector<MediaEntry> entries_;
     int presetCount_ = 0;
     int index_ = 0;

@@ -23,4 +23,6 @@ UiFont& TheUiFont() {
     return *Slot();
 }
 
-void DestroyUiFont() { Slot().reset(); }
+void DestroyUiFont() {
+    Slot().reset();
+}

@@ -1,18 +1,18 @@
 #pragma once
 
 #include <QFont>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 // The shared dialog font of the setup window: "微软雅黑", 10 points.
 class UiFont {
-public:
+  public:
     UiFont();
     const QString& FaceName() const { return faceName_; }
     const QString& SecondFaceName() const { return secondFaceName_; }
     const QFont& Font() const { return font_; }
 
-private:
+  private:
     QString faceName_;
     QString secondFaceName_;
     QFont font_;

@@ -17,14 +17,18 @@ QString ExeDirectory() {
 
 QString FileNameOf(const QString& path) {
     // Both separators count, so names stored on another platform still show their file name.
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')),
-                                   path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
 }
 
-QString IntToText(int value) { return QString::number(value); }
+QString IntToText(int value) {
+    return QString::number(value);
+}
 
-QString LocalTimeText() { return LocalTimeText(std::time(nullptr)); }
+QString LocalTimeText() {
+    return LocalTimeText(std::time(nullptr));
+}
 
 QString LocalTimeText(std::time_t when) {
     return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(when))
@@ -40,10 +44,14 @@ bool FileExists(const QString& path, bool wantFolder) {
 
 QString ImportErrorText(int code) {
     switch (code) {
-        case -3: return QStringLiteral("解析Excel出错");
-        case -2: return QStringLiteral("Excel未被正确安装");
-        case -1: return QStringLiteral("无效的参数");
-        default: return QStringLiteral("未知错误");
+        case -3:
+            return QStringLiteral("解析Excel出错");
+        case -2:
+            return QStringLiteral("Excel未被正确安装");
+        case -1:
+            return QStringLiteral("无效的参数");
+        default:
+            return QStringLiteral("未知错误");
     }
 }
 
@@ -68,4 +76,6 @@ int32_t ParseInt(const char* text) {
     return static_cast<int32_t>(value);
 }
 
-int32_t ParseInt(const QString& text) { return ParseInt(text.toUtf8().constData()); }
+int32_t ParseInt(const QString& text) {
+    return ParseInt(text.toUtf8().constData());
+}

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "show/CandidatePool.h"
 #include "show/RoundState.h"
 
 class AppData;
@@ -19,7 +20,7 @@ class ShowHost;
 // the split of a prize over its rounds, the random pick, and recording each round.
 // Part of AppData; lives across shows so a later show continues where an earlier one stopped.
 class DrawEngine {
-public:
+  public:
     // Status codes of ValidateDraw.
     enum Status {
         kOk = 0,
@@ -57,8 +58,8 @@ public:
     void SkipCompletedPrizes();
     void ComputeRound();
     void CommitRound();
-    // Sets the current prize of the round state as a step does (text and picture).
-    void SetCurrentPrize(int32_t prizeId);
+    // Sets the current prize of a round state as a step does (text and picture).
+    void SetCurrentPrize(RoundState& round, int32_t prizeId) const;
 
     // The running show; null when none runs.
     RoundState* Round() { return round_.get(); }
@@ -69,7 +70,7 @@ public:
     const std::vector<Prize*>& PrizeQueue() const { return queue_; }
     size_t Cursor() const { return cursor_; }
     Prize* CurrentQueuedPrize() const;
-    const std::vector<int32_t>& CandidatePool() const { return pool_; }
+    std::vector<int32_t> CandidatePoolIds() const { return pool_.Ids(); }
     const std::vector<int32_t>& PendingList() const { return pending_; }
 
     // The generator: state = state * 214013 + 2531011 (mod 2^32), value = bits 16..30.
@@ -79,7 +80,7 @@ public:
         return static_cast<int>((rand_ >> 16) & 0x7fff);
     }
 
-private:
+  private:
     void ClearQueueAndPool();
 
     AppData& data_;
@@ -87,7 +88,7 @@ private:
     std::vector<Prize*> queue_;
     size_t cursor_ = 0;
     std::unique_ptr<RoundState> round_;
-    std::vector<int32_t> pool_;
+    CandidatePool pool_;
     std::vector<int32_t> pending_;
     uint32_t rand_ = 1;
 };

@@ -10,7 +10,7 @@
 // The state of one running show (or of the design preview): which screen, which prize and
 // round, and the names on screen.
 class RoundState {
-public:
+  public:
     enum Screen { kWelcome = 0, kPrize = 1, kRolling = 2, kWinners = 3, kFinished = 4 };
 
     // programDir ends with "/"; it locates the default prize picture.
@@ -31,7 +31,7 @@ public:
     // The stand-in picture, decoded on first use; null when missing.
     const QImage& DefaultPicture();
 
-private:
+  private:
     QImage defaultPicture_;
     bool defaultPictureLoaded_ = false;
 };

@@ -5,7 +5,7 @@
 // What the draw engine needs from the windows: the Yes/No shortage question and running the
 // show window modally. The program supplies the real one; tests supply their own.
 class ShowHost {
-public:
+  public:
     virtual ~ShowHost() = default;
     // True only when the operator answered Yes.
     virtual bool AskToContinue(const QString& question) = 0;

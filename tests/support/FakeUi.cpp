@@ -3,7 +3,7 @@
 namespace {
 // Wraps a FakeUi owned by the test so that Ui can hold it by unique_ptr.
 class Forwarder : public Ui::Backend {
-public:
+  public:
     explicit Forwarder(Ui::Backend& target) : target_(target) {}
     Ui::Answer ShowMessage(const Ui::Message& m) override { return target_.ShowMessage(m); }
     QString AskFileName(const Ui::FileRequest& r) override { return target_.AskFileName(r); }
@@ -15,14 +15,18 @@ public:
         return target_.OpenWithDefaultProgram(p);
     }
 
-private:
+  private:
     Ui::Backend& target_;
 };
 }  // namespace
 
-FakeUi::FakeUi() { previous_ = Ui::SetBackend(std::make_unique<Forwarder>(*this)); }
+FakeUi::FakeUi() {
+    previous_ = Ui::SetBackend(std::make_unique<Forwarder>(*this));
+}
 
-FakeUi::~FakeUi() { Ui::SetBackend(std::move(previous_)); }
+FakeUi::~FakeUi() {
+    Ui::SetBackend(std::move(previous_));
+}
 
 Ui::Answer FakeUi::ShowMessage(const Ui::Message& message) {
     messages.push_back(message);
@@ -32,9 +36,12 @@ Ui::Answer FakeUi::ShowMessage(const Ui::Message& message) {
         return a;
     }
     switch (message.buttons) {
-        case Ui::Buttons::Ok: return Ui::Answer::Ok;
-        case Ui::Buttons::YesNo: return answerYesByDefault ? Ui::Answer::Yes : Ui::Answer::No;
-        case Ui::Buttons::OkCancel: return answerYesByDefault ? Ui::Answer::Ok : Ui::Answer::Cancel;
+        case Ui::Buttons::Ok:
+            return Ui::Answer::Ok;
+        case Ui::Buttons::YesNo:
+            return answerYesByDefault ? Ui::Answer::Yes : Ui::Answer::No;
+        case Ui::Buttons::OkCancel:
+            return answerYesByDefault ? Ui::Answer::Ok : Ui::Answer::Cancel;
     }
     return Ui::Answer::Cancel;
 }

@@ -12,7 +12,7 @@
 // Answers every box and dialog of the program without a human. Install it for the life of a
 // test; it puts the previous backend back when destroyed.
 class FakeUi : public Ui::Backend {
-public:
+  public:
     FakeUi();
     ~FakeUi() override;
 
@@ -42,6 +42,6 @@ public:
 
     QStringList MessageTexts() const;
 
-private:
+  private:
     std::unique_ptr<Ui::Backend> previous_;
 };

@@ -1,0 +1,166 @@
+#include "model/CandidateFile.h"
+
+#include <libxml/xmlreader.h>
+#include <libxml/xmlwriter.h>
+
+#include <cstring>
+#include <vector>
+
+#include "model/AppData.h"
+#include "model/AtomicFileWriter.h"
+#include "model/Utilities.h"
+#include "model/XmlDocument.h"
+
+namespace {
+
+// Reads one Candidate element's six attributes; false when one is missing.
+bool ReadCandidate(xmlTextReaderPtr reader, Candidate& c) {
+    unsigned seen = 0;
+    while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+        const char* name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader));
+        const char* value = reinterpret_cast<const char*>(xmlTextReaderConstValue(reader));
+        if (!name) continue;
+        if (std::strcmp(name, "id") == 0) {
+            c.id = ParseInt(value);
+            seen |= 1;
+        } else if (std::strcmp(name, "NO") == 0) {
+            c.NO = QString::fromUtf8(value);
+            seen |= 2;
+        } else if (std::strcmp(name, "name") == 0) {
+            c.name = QString::fromUtf8(value);
+            seen |= 4;
+        } else if (std::strcmp(name, "department") == 0) {
+            c.department = QString::fromUtf8(value);
+            seen |= 8;
+        } else if (std::strcmp(name, "tel") == 0) {
+            c.tel = QString::fromUtf8(value);
+            seen |= 16;
+        } else if (std::strcmp(name, "index") == 0) {
+            c.index = ParseInt(value);
+            seen |= 32;
+        }
+    }
+    xmlTextReaderMoveToElement(reader);
+    return seen == 63;
+}
+
+bool IsBlank(xmlTextReaderPtr reader) {
+    const xmlChar* v = xmlTextReaderConstValue(reader);
+    if (!v) return true;
+    for (; *v; ++v) {
+        if (*v != ' ' && *v != '\t' && *v != '\n' && *v != '\r') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// A streaming pass instead of a document tree: a list of 100,000 candidates would take
+// several times the file's size as a tree. The selection is the same as the XPath
+// "//Vantoria/CandidateList": the first CandidateList element, in document order, whose
+// parent is a Vantoria element.
+bool CandidateFile::Load(AppData& data, const QString& path) {
+    QByteArray bytes;
+    if (!XmlDocument::ReadFile(path, bytes) || bytes.isEmpty()) return false;
+    XmlDocument::InitLibrary();
+    const int options =
+        XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlTextReaderPtr reader = xmlReaderForMemory(bytes.constData(), static_cast<int>(bytes.size()),
+                                                 nullptr, nullptr, options);
+    if (!reader) return false;
+
+    std::vector<std::unique_ptr<Candidate>> read;
+    std::vector<QByteArray> names;  // element names by depth
+    int listDepth = -1;             // depth of the chosen CandidateList, -1 before it
+    bool listDone = false;
+    bool walkError = false;
+    int status;
+    while ((status = xmlTextReaderRead(reader)) == 1) {
+        const int type = xmlTextReaderNodeType(reader);
+        const int depth = xmlTextReaderDepth(reader);
+        if (type == XML_READER_TYPE_ELEMENT) {
+            const char* name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader));
+            names.resize(static_cast<size_t>(depth) + 1);
+            names[static_cast<size_t>(depth)] = name;
+            if (listDepth < 0 && !listDone && depth >= 1 &&
+                std::strcmp(name, "CandidateList") == 0 &&
+                names[static_cast<size_t>(depth) - 1] == "Vantoria") {
+                if (xmlTextReaderIsEmptyElement(reader)) {
+                    listDone = true;
+                } else {
+                    listDepth = depth;
+                }
+                continue;
+            }
+            if (listDepth >= 0 && depth == listDepth + 1 && !walkError) {
+                auto c = std::make_unique<Candidate>();
+                if (ReadCandidate(reader, *c)) {
+                    read.push_back(std::move(c));
+                } else {
+                    walkError = true;
+                }
+            }
+        } else if (type == XML_READER_TYPE_END_ELEMENT) {
+            if (listDepth >= 0 && depth == listDepth) {
+                listDepth = -1;
+                listDone = true;
+            }
+        } else if (listDepth >= 0 && depth == listDepth + 1) {
+            // Anything but an element inside the list ends the reading, as a tree walk would.
+            const bool whitespace = (type == XML_READER_TYPE_WHITESPACE ||
+                                     type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE ||
+                                     (type == XML_READER_TYPE_TEXT && IsBlank(reader)));
+            if (!whitespace) walkError = true;
+        }
+    }
+    xmlFreeTextReader(reader);
+    // A file that is not well-formed yields nothing, as a document load would.
+    if (status != 0) return false;
+    data.ReserveCandidates(data.Candidates().size() + read.size());
+    for (auto& c : read) data.AddCandidateRecord(std::move(c));
+    return !walkError;
+}
+
+bool CandidateFile::Save(const AppData& data, const QString& path) {
+    XmlDocument::InitLibrary();
+    xmlBufferPtr buffer = xmlBufferCreateSize(64 + data.Candidates().size() * 96);
+    if (!buffer) return false;
+    xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
+    if (!w) {
+        xmlBufferFree(buffer);
+        return false;
+    }
+    bool ok = xmlTextWriterStartDocument(w, "1.0", XmlDocument::kEncoding, nullptr) >= 0 &&
+              xmlTextWriterStartElement(w, BAD_CAST "Vantoria") >= 0 &&
+              xmlTextWriterStartElement(w, BAD_CAST "CandidateList") >= 0;
+    char number[16];
+    for (const auto& c : data.Candidates()) {
+        if (!ok) break;
+        ok = xmlTextWriterStartElement(w, BAD_CAST "Candidate") >= 0;
+        snprintf(number, sizeof number, "%d", c->id);
+        ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "id", BAD_CAST number) >= 0;
+        ok = ok && xmlTextWriterWriteAttribute(
+                       w, BAD_CAST "NO", BAD_CAST XmlDocument::XmlSafeUtf8(c->NO).constData()) >= 0;
+        ok = ok &&
+             xmlTextWriterWriteAttribute(
+                 w, BAD_CAST "name", BAD_CAST XmlDocument::XmlSafeUtf8(c->name).constData()) >= 0;
+        ok = ok && xmlTextWriterWriteAttribute(
+                       w, BAD_CAST "department",
+                       BAD_CAST XmlDocument::XmlSafeUtf8(c->department).constData()) >= 0;
+        ok = ok &&
+             xmlTextWriterWriteAttribute(
+                 w, BAD_CAST "tel", BAD_CAST XmlDocument::XmlSafeUtf8(c->tel).constData()) >= 0;
+        snprintf(number, sizeof number, "%d", c->index);
+        ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "index", BAD_CAST number) >= 0;
+        ok = ok && xmlTextWriterEndElement(w) >= 0;
+    }
+    ok = ok && xmlTextWriterEndDocument(w) >= 0;
+    xmlFreeTextWriter(w);  // flushes into the buffer
+    QByteArray bytes;
+    if (ok)
+        bytes = QByteArray(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
+                           xmlBufferLength(buffer));
+    xmlBufferFree(buffer);
+    if (!ok || bytes.isEmpty()) return false;
+    return AtomicFileWriter::Write(path, bytes);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class AppData;
+
+// cd.xml: the candidate list in insertion order.
+class CandidateFile {
+  public:
+    // Appends the stored candidates; true when the file was read to its end. A file that is
+    // not well-formed adds nothing; an error in a candidate keeps those before it.
+    static bool Load(AppData& data, const QString& path);
+    // Writes the whole list anew; false leaves the old file as it was.
+    static bool Save(const AppData& data, const QString& path);
+};

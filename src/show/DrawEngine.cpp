@@ -1,0 +1,353 @@
+#include "show/DrawEngine.h"
+
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QImageReader>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "model/AppData.h"
+#include "model/Utilities.h"
+#include "show/ShowHost.h"
+
+DrawEngine::DrawEngine(AppData& data) : data_(data), clock_([] { return std::time(nullptr); }) {}
+
+DrawEngine::~DrawEngine() = default;
+
+QString DrawEngine::DrawKeyText(const Candidate* c) const {
+    if (!c) return QString();
+    switch (data_.FieldType()) {
+        case 0:
+            return c->NO;
+        case 1:
+            return c->name;
+        case 2:
+            return c->name + QLatin1Char(' ') + c->department;
+        case 3:
+            return c->tel;
+        default:
+            return QString();
+    }
+}
+
+QString DrawEngine::DrawKeyText(int32_t candidateId) const {
+    return DrawKeyText(data_.FindCandidate(candidateId));
+}
+
+QString DrawEngine::PrizeText(const Prize* p) const {
+    if (!p) return QString();
+    return p->name + (data_.PrizeUIType() == 1 ? QStringLiteral("\n") : QStringLiteral(" ")) +
+           p->content;
+}
+
+bool DrawEngine::IsWinner(int32_t candidateId) const {
+    return data_.IsWinner(candidateId);
+}
+
+int DrawEngine::WinnerCount(int32_t prizeId) const {
+    return data_.WinnerCount(prizeId);
+}
+
+int DrawEngine::RemainingCandidates() const {
+    return static_cast<int>(pool_.size() + pending_.size());
+}
+
+void DrawEngine::ClearQueueAndPool() {
+    queue_.clear();
+    cursor_ = 0;
+    pool_.clear();
+}
+
+void DrawEngine::BuildPrizeQueue() {
+    queue_ = data_.PrizesInDrawOrder();
+    cursor_ = 0;
+}
+
+Prize* DrawEngine::CurrentQueuedPrize() const {
+    return cursor_ < queue_.size() ? queue_[cursor_] : nullptr;
+}
+
+void DrawEngine::SkipCompletedPrizes() {
+    while (cursor_ < queue_.size()) {
+        const Prize* p = queue_[cursor_];
+        if (p && data_.WinnerCount(p->id) < p->count) return;
+        ++cursor_;
+    }
+}
+
+bool DrawEngine::ValidateDraw(ShowHost& host) {
+    if (data_.Candidates().empty()) {
+        data_.SetDrawStatus(kNoCandidates, QString());
+        return false;
+    }
+    if (data_.Prizes().empty()) {
+        data_.SetDrawStatus(kNoPrizes, QString());
+        return false;
+    }
+
+    // Draw keys in ascending id order: the first empty or repeated one fails. Repeats are
+    // judged by the user locale's case-sensitive collation, through sort keys so that
+    // 100,000 names are checked in one sort instead of pair by pair.
+    {
+        const auto& map = data_.CandidateMap();
+        std::vector<QString> keys;
+        keys.reserve(map.size());
+        size_t firstEmpty = map.size();
+        for (const auto& [id, c] : map) {
+            QString key = DrawKeyText(c).trimmed();
+            if (key.isEmpty()) {
+                firstEmpty = keys.size();
+                break;
+            }
+            keys.push_back(std::move(key));
+        }
+        QCollator collator{QLocale::system()};
+        collator.setCaseSensitivity(Qt::CaseSensitive);
+        std::vector<QCollatorSortKey> sortKeys;
+        sortKeys.reserve(keys.size());
+        for (const QString& k : keys) sortKeys.push_back(collator.sortKey(k));
+        std::vector<size_t> order(keys.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return sortKeys[a].compare(sortKeys[b]) < 0; });
+        // In a run of equal keys the second one (in id order) is the first repeat seen.
+        size_t firstRepeat = keys.size();
+        for (size_t i = 1; i < order.size(); ++i) {
+            if (sortKeys[order[i - 1]].compare(sortKeys[order[i]]) == 0) {
+                const bool runStart =
+                    i == 1 || sortKeys[order[i - 2]].compare(sortKeys[order[i]]) != 0;
+                if (runStart) firstRepeat = std::min(firstRepeat, order[i]);
+            }
+        }
+        if (firstRepeat < keys.size() && firstRepeat < firstEmpty) {
+            data_.SetDrawStatus(kDuplicateDrawKey, keys[firstRepeat]);
+            return false;
+        }
+        if (firstEmpty < map.size()) {
+            data_.SetDrawStatus(kEmptyDrawKey, QString());
+            return false;
+        }
+    }
+
+    const QString music = data_.MusicList().SelectedPath();
+    if (!FileExists(music, false)) {
+        data_.SetDrawStatus(kMusicMissing, music);
+        return false;
+    }
+
+    pool_.clear();
+    pending_.clear();
+    {
+        std::unordered_set<int32_t> winners;
+        if (!data_.AllowRepeat()) {
+            for (const auto& [prize, vec] : data_.Winners()) {
+                for (const auto& w : vec) winners.insert(w->candidate);
+            }
+        }
+        std::vector<int32_t> ids;
+        ids.reserve(data_.CandidateMap().size());
+        for (const auto& [id, c] : data_.CandidateMap()) {
+            if (data_.AllowRepeat() || !winners.count(id)) ids.push_back(id);
+        }
+        pool_.append(ids);
+    }
+
+    BuildPrizeQueue();
+    int64_t slotsLeft = 0;
+    for (const Prize* p : queue_) {
+        const int64_t left = int64_t(p->count) - data_.WinnerCount(p->id);
+        if (left > 0) slotsLeft += left;
+    }
+    if (slotsLeft == 0) {
+        ClearQueueAndPool();
+        data_.SetDrawStatus(kAllPrizesDone, QString());
+        return false;
+    }
+    if (pool_.empty()) {
+        ClearQueueAndPool();
+        data_.SetDrawStatus(kPoolEmpty, QString());
+        return false;
+    }
+    if (!data_.AllowRepeat() && int64_t(pool_.size()) < slotsLeft) {
+        const QString question =
+            QStringLiteral(
+                "候选人数不足，本轮抽奖不能全部完成，要继续吗？\n详情：还剩 %1 个中奖名额，"
+                "剩余候选人数为 %2。规则中不允许重复中奖。")
+                .arg(slotsLeft)
+                .arg(pool_.size());
+        if (!host.AskToContinue(question)) {
+            ClearQueueAndPool();
+            data_.SetDrawStatus(kOperatorDeclined, QString());
+            return false;
+        }
+    }
+    data_.SetDrawStatus(kOk, QString());
+    return true;
+}
+
+std::unique_ptr<RoundState> DrawEngine::NewRoundState() const {
+    auto round = std::make_unique<RoundState>(data_.ProgramDir());
+    round->title = data_.Title();
+    return round;
+}
+
+bool DrawEngine::StartDraw(ShowHost& host) {
+    if (!ValidateDraw(host)) return false;
+    cursor_ = 0;
+    SkipCompletedPrizes();
+    round_ = NewRoundState();
+    host.RunShow();
+    round_.reset();
+    queue_.clear();
+    cursor_ = 0;
+    pool_.clear();
+    return true;
+}
+
+void DrawEngine::SetCurrentPrize(RoundState& round, int32_t prizeId) const {
+    round.prizeId = prizeId;
+    round.prizePicture = QImage();
+    const Prize* p = data_.FindPrize(prizeId);
+    if (!p) {
+        round.prizeText = round.placeholderPrizeText;
+        return;
+    }
+    round.prizeText = PrizeText(p);
+    if (FileExists(p->image, false)) {
+        QImageReader reader(p->image);
+        round.prizePicture = reader.read();  // null when it fails to decode
+    }
+}
+
+void DrawEngine::ComputeRound() {
+    if (!round_) return;
+    const Prize* p = data_.FindPrize(round_->prizeId);
+    if (!p) return;
+    // A hand-edited file may hold rounds outside 1..count: keep the arithmetic defined.
+    const int batch = std::max(1, p->batch);
+    const int drawn = data_.WinnerCount(p->id);
+    const int perRound = std::max(1, p->count / batch);
+    const int roundsDone = drawn / perRound;
+    int roundsLeft = batch - roundsDone;
+    if (roundsLeft <= 0) roundsLeft = 1;
+    round_->roundNumber = roundsDone + 1;
+    round_->batchSize = (p->count - drawn) / roundsLeft;
+    if (round_->batchSize < 1 && p->count > drawn) round_->batchSize = 1;
+}
+
+void DrawEngine::AdvanceStep() {
+    if (!round_) return;
+    const int s = round_->state;
+    if (s == RoundState::kFinished) return;
+    if (cursor_ >= queue_.size()) {
+        round_->state = RoundState::kFinished;
+        return;
+    }
+    int n = s + 1;
+    if (s == RoundState::kWinners) {
+        const Prize* p = CurrentQueuedPrize();
+        if (!p || data_.WinnerCount(p->id) >= p->count) {
+            SkipCompletedPrizes();
+            if (cursor_ >= queue_.size()) {
+                round_->state = RoundState::kFinished;
+                return;
+            }
+        }
+        n = RoundState::kPrize;
+    }
+    SetCurrentPrize(*round_, CurrentQueuedPrize()->id);
+    ComputeRound();
+    if (n == RoundState::kPrize) {
+        round_->selection.clear();
+    } else if (n == RoundState::kRolling) {
+        RollSelection();
+    } else if (n == RoundState::kWinners) {
+        CommitRound();
+    }
+    round_->state = n;
+}
+
+void DrawEngine::RollSelection() {
+    if (!round_) return;
+    round_->selection.clear();
+    const int k = round_->batchSize;
+    Seed(static_cast<uint32_t>(clock_()));
+    for (int i = 0; i < k; ++i) {
+        if (pool_.empty()) {
+            pool_.append(pending_);
+            pending_.clear();
+            if (pool_.empty()) break;
+        }
+        const size_t pos = static_cast<size_t>(NextRandom()) % pool_.size();
+        const int32_t id = pool_.TakeAt(pos);
+        round_->selection.push_back(RoundSelection{id, DrawKeyText(id), QRect()});
+    }
+    for (const RoundSelection& e : round_->selection) pending_.push_back(e.candidate);
+}
+
+void DrawEngine::CommitRound() {
+    if (!round_) return;
+    const QString stamp = LocalTimeText(clock_());
+    AppData::WinnerVector& winners = data_.WinnerVectorOf(round_->prizeId);
+    std::unordered_map<int32_t, int> toRemove;
+    for (const RoundSelection& e : round_->selection) {
+        auto w = std::make_unique<Winner>();
+        w->prize = round_->prizeId;
+        w->candidate = e.candidate;
+        w->show = e.text;
+        w->time = stamp;
+        winners.push_back(std::move(w));
+        if (!data_.AllowRepeat()) ++toRemove[e.candidate];
+    }
+    // The first occurrence of each winner leaves the pending list; the rest go back to the
+    // pool.
+    if (!toRemove.empty()) {
+        std::vector<int32_t> kept;
+        kept.reserve(pending_.size());
+        for (int32_t id : pending_) {
+            auto it = toRemove.find(id);
+            if (it != toRemove.end() && it->second > 0) {
+                --it->second;
+                continue;
+            }
+            kept.push_back(id);
+        }
+        pending_ = std::move(kept);
+    }
+    pool_.append(pending_);
+    pending_.clear();
+    data_.Save(AppData::kSaveData);
+}
+
+int DrawEngine::ChooseDrawKeyField() {
+    if (data_.FieldTypeChosenByOperator()) return data_.FieldType();
+    for (const auto& c : data_.Candidates()) {
+        QString key = DrawKeyText(c.get());
+        qsizetype n = key.size();
+        while (n > 0 && key.at(n - 1).isSpace()) --n;
+        if (n > 0) return data_.FieldType();
+    }
+    int counts[4] = {0, 0, 0, 0};
+    for (const auto& c : data_.Candidates()) {
+        if (!c->NO.isEmpty()) {
+            ++counts[0];
+        } else if (!c->name.isEmpty()) {
+            ++counts[1];
+        } else if (!c->department.isEmpty()) {
+            ++counts[2];
+        } else if (!c->tel.isEmpty()) {
+            ++counts[3];
+        }
+    }
+    int best = -1;
+    for (int field : {0, 1, 3}) {
+        if (counts[field] > 0 && (best < 0 || counts[field] > counts[best])) best = field;
+    }
+    if (best < 0) return data_.FieldType();
+    data_.SetFieldType(best, false);
+    return best;
+}
