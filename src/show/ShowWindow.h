@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QTimer>
+
+#include <memory>
+
+#include "show/MusicPlayer.h"
+#include "show/ShowRenderer.h"
+
+class AppData;
+class RoundState;
+
+// The full-screen show: turns Space and Enter into steps of the draw, runs the rolling and
+// scrolling timers, plays the music and shows what the renderer painted. Esc leaves it.
+class ShowWindow : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kRollInterval = 20;
+    static constexpr int kScrollInterval = 10;
+
+    explicit ShowWindow(AppData& data, QWidget* parent = nullptr);
+    ~ShowWindow() override;
+
+    // One step of the show, as a press of Space or Enter.
+    void Step();
+    // Leaves at once: timers killed, music stopped, nothing recorded for a roll in progress.
+    void reject() override;
+
+    ShowRenderer& Renderer() { return renderer_; }
+    const QImage& Buffer() const { return buffer_; }
+    bool IsRolling() const { return rollTimer_.isActive(); }
+    bool IsScrolling() const { return scrollTimer_.isActive(); }
+    // The finished list as the renderer shows it.
+    static QStringList FinishedLines(const AppData& data);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    RoundState& Round();
+    void StartMusic();
+    void StopAll();
+    void RollTick();
+    void ScrollTick();
+
+    AppData& data_;
+    ShowRenderer renderer_;
+    QImage buffer_;
+    // What the buffer lacks before the next copy to the screen.
+    bool fullRepaint_ = true;
+    bool namesRepaint_ = false;
+    QTimer rollTimer_;
+    QTimer scrollTimer_;
+    MusicPlayer music_;
+    bool musicQueued_ = false;
+    // Stands in when no show is running, so the window still paints a screen.
+    std::unique_ptr<RoundState> idleRound_;
+};
