@@ -1,0 +1,149 @@
+#include "TextDecoder.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// Length of the well-formed UTF-8 sequence at the start of text, or 0 when it is malformed
+// (overlong forms, surrogates and code points above U+10FFFF count as malformed).
+size_t SequenceLength(std::string_view text) {
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    if (b0 < 0x80) return 1;
+    size_t length = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        if (b0 == 0xE0) lo = 0xA0;
+        if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    if (b1 < lo || b1 > hi) return 0;
+    for (size_t i = 2; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80 || b > 0xBF) return 0;
+    }
+    return length;
+}
+
+class IconvHandle {
+  public:
+    IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {
+        if (handle_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("no converter for the text encoding");
+    }
+    ~IconvHandle() { iconv_close(handle_); }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+    iconv_t get() const { return handle_; }
+
+  private:
+    iconv_t handle_;
+};
+
+}  // namespace
+
+TextDecoder::Source TextDecoder::Detect(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE")) return Source::Utf16LE;
+    if (bytes.starts_with("\xFE\xFF")) return Source::Utf16BE;
+    if (bytes.starts_with(kUtf8Bom) || IsValidUtf8(bytes)) return Source::Utf8;
+    return Source::Gb18030;
+}
+
+std::string TextDecoder::ToUtf8(std::string bytes) {
+    switch (Detect(bytes)) {
+        case Source::Utf16LE:
+            return Convert(std::string_view(bytes).substr(2), "UTF-16LE", 2);
+        case Source::Utf16BE:
+            return Convert(std::string_view(bytes).substr(2), "UTF-16BE", 2);
+        case Source::Gb18030:
+            return Convert(bytes, "GB18030", 1);
+        case Source::Utf8:
+            break;
+    }
+    if (bytes.starts_with(kUtf8Bom)) bytes.erase(0, kUtf8Bom.size());
+    // A file marked as UTF-8 may still hold a stray byte; keep the rest of its text.
+    if (!IsValidUtf8(bytes)) return SanitizeUtf8(bytes);
+    return bytes;
+}
+
+bool TextDecoder::IsValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        // Runs of ASCII are the common case: skip them eight bytes at a time.
+        while (i + 8 <= text.size()) {
+            uint64_t word = 0;
+            for (int k = 0; k < 8; ++k)
+                word |= static_cast<uint64_t>(static_cast<unsigned char>(text[i + k])) << (8 * k);
+            if (word & 0x8080808080808080ull) break;
+            i += 8;
+        }
+        if (i >= text.size()) break;
+        const size_t length = SequenceLength(text.substr(i));
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string TextDecoder::SanitizeUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t length = SequenceLength(text.substr(i));
+        if (length == 0) {
+            out += kReplacement;
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
+std::string TextDecoder::Convert(std::string_view bytes, const char* from, size_t unit) {
+    IconvHandle converter("UTF-8", from);
+    std::string out;
+    out.resize(bytes.size() * 2 + 16);
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    size_t used = 0;
+    while (inLeft > 0) {
+        char* dst = out.data() + used;
+        size_t dstLeft = out.size() - used;
+        const size_t rc = iconv(converter.get(), &in, &inLeft, &dst, &dstLeft);
+        used = out.size() - dstLeft;
+        if (rc != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+        } else {
+            // A byte that is no character (EILSEQ) or a cut-off last character (EINVAL):
+            // show a replacement character and carry on with the next byte.
+            if (out.size() - used < kReplacement.size()) out.resize(out.size() * 2);
+            out.replace(used, kReplacement.size(), kReplacement);
+            used += kReplacement.size();
+            const size_t skip = inLeft >= unit ? unit : inLeft;
+            in += skip;
+            inLeft -= skip;
+            iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    out.resize(used);
+    return out;
+}
