@@ -162,5 +162,9 @@ bool CandidateFile::Save(const AppData& data, const QString& path) {
                            xmlBufferLength(buffer));
     xmlBufferFree(buffer);
     if (!ok || bytes.isEmpty()) return false;
+    // The writer names the encoding it resolved (GBK); the format declares GB2312.
+    const QByteArray written = "<?xml version=\"1.0\" encoding=\"GBK\"?>";
+    if (bytes.startsWith(written))
+        bytes.replace(0, written.size(), "<?xml version=\"1.0\" encoding=\"GB2312\"?>");
     return AtomicFileWriter::Write(path, bytes);
 }
