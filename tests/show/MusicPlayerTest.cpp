@@ -151,13 +151,13 @@ TEST_F(MusicPlayerTest, PlaysTheFileAndStartsItAgainAtItsEnd) {
     ASSERT_TRUE(WriteAll(Music("bad.mp3"), "nothing"));
     ASSERT_FALSE(player.Start(Music("bad.mp3")));
 
-    const QString path = CopyTone(Music("loop.mp3"));
+    const QString path = CopyTone(Music("背景音乐.mp3"));
     ASSERT_TRUE(player.Start(path)) << player.ErrorMessage().toStdString();
     EXPECT_TRUE(player.IsPlaying());
     EXPECT_EQ(player.ErrorCode(), 0) << "a good start clears the last error";
     EXPECT_TRUE(player.ErrorText().isEmpty());
     EXPECT_EQ(player.PlayingPath(), path);
-    EXPECT_FALSE(QFile::exists(Temp("loop.mp3"))) << "a good file is played where it is";
+    EXPECT_FALSE(QFile::exists(Temp("背景音乐.mp3"))) << "a good file is played where it is";
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return player.Restarts() >= 2; }, kLoopTimeoutMs));
     EXPECT_TRUE(player.IsPlaying());
@@ -240,22 +240,22 @@ TEST_F(MusicPlayerTest, FileThatCannotBePlayedIsReported) {
 
 TEST_F(MusicPlayerTest, FileRefusedForItsPicturesPlaysFromAStrippedCopy) {
     RefusePictures();
-    const QString path = CopyTone(Music("cover.mp3"));
+    const QString path = CopyTone(Music("封面 cover.mp3"));
     AddPictures(path, 2);
     const QByteArray original = ReadAll(path);
-    ASSERT_TRUE(WriteAll(Temp("cover.mp3"), "an older copy"));
+    ASSERT_TRUE(WriteAll(Temp("封面 cover.mp3"), "an older copy"));
 
     MusicPlayer player;
     ASSERT_TRUE(player.Start(path)) << player.ErrorMessage().toStdString();
     EXPECT_EQ(player.ErrorCode(), 0);
     EXPECT_TRUE(player.ErrorText().isEmpty());
-    EXPECT_EQ(QFileInfo(player.PlayingPath()), QFileInfo(Temp("cover.mp3")));
-    EXPECT_EQ(CountFrames(Temp("cover.mp3"), ID3FID_PICTURE), 0);
-    EXPECT_EQ(CountFrames(Temp("cover.mp3"), ID3FID_TITLE), 1);
+    EXPECT_EQ(QFileInfo(player.PlayingPath()), QFileInfo(Temp("封面 cover.mp3")));
+    EXPECT_EQ(CountFrames(Temp("封面 cover.mp3"), ID3FID_PICTURE), 0);
+    EXPECT_EQ(CountFrames(Temp("封面 cover.mp3"), ID3FID_TITLE), 1);
     EXPECT_EQ(ReadAll(path), original) << "the operator's file keeps its pictures";
     EXPECT_TRUE(QTest::qWaitFor([&] { return player.Restarts() >= 1; }, kLoopTimeoutMs));
     player.Stop();
-    EXPECT_TRUE(QFile::exists(Temp("cover.mp3"))) << "the copy stays for the next show";
+    EXPECT_TRUE(QFile::exists(Temp("封面 cover.mp3"))) << "the copy stays for the next show";
 }
 
 TEST_F(MusicPlayerTest, FileInTheTemporaryFolderIsNeverReplacedByItsOwnCopy) {
