@@ -1,0 +1,303 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+#include "model/AppData.h"
+#include "show/DrawEngine.h"
+#include "show/RoundState.h"
+#include "show/ShowHost.h"
+#include "show/ShowWindow.h"
+#include "support/FakeUi.h"
+
+namespace {
+
+// Runs the show window the way the program does (Ui::Exec), with a script in place of the
+// operator.
+class ScriptHost : public ShowHost {
+  public:
+    ScriptHost(AppData& data, FakeUi& fake) : data_(data), fake_(fake) {}
+    bool AskToContinue(const QString& question) override {
+        Ui::Message m;
+        m.text = question;
+        m.buttons = Ui::Buttons::YesNo;
+        return Ui::ShowMessage(m) == Ui::Answer::Yes;
+    }
+    void RunShow() override {
+        ShowWindow window(data_);
+        fake_.onExec = [this](QDialog& d) {
+            auto& w = static_cast<ShowWindow&>(d);
+            w.show();
+            QApplication::processEvents();  // queued music start, first paint
+            if (script) script(w);
+            return d.result();
+        };
+        result = Ui::Exec(window);
+        ran = true;
+    }
+
+    std::function<void(ShowWindow&)> script;
+    int result = -1;
+    bool ran = false;
+
+  private:
+    AppData& data_;
+    FakeUi& fake_;
+};
+
+void Press(QWidget& w, int key, bool autoRepeat = false) {
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
+    QApplication::sendEvent(&w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text, autoRepeat);
+    QApplication::sendEvent(&w, &release);
+}
+
+class ShowWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Fresh(); }
+
+    // A new program folder and data model.
+    void Fresh() {
+        data_.reset();
+        dir_ = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(dir_->isValid());
+        root_ = dir_->path() + "/";
+        // The validation wants the music file to exist; this one is no music at all.
+        QDir().mkpath(root_ + "music");
+        QFile music(root_ + "music/default.mp3");
+        ASSERT_TRUE(music.open(QIODevice::WriteOnly));
+        music.write("not an mp3");
+        music.close();
+        data_ = std::make_unique<AppData>(root_);
+    }
+
+    void AddCandidates(int n) {
+        for (int i = 1; i <= n; ++i)
+            data_->AddCandidate(QString::number(1000 + i), QStringLiteral("员工%1").arg(i), "", "",
+                                i);
+    }
+
+    int State() const {
+        const RoundState* round = data_->Draw().Round();
+        return round ? round->state : -1;
+    }
+
+    // Starts a show and runs the script inside it; false when the show did not start.
+    bool Run(const std::function<void(ShowWindow&)>& script) {
+        ScriptHost host(*data_, fake_);
+        host.script = script;
+        const bool started = data_->Draw().StartDraw(host);
+        hostResult_ = host.result;
+        return started && host.ran;
+    }
+
+    FakeUi fake_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString root_;
+    std::unique_ptr<AppData> data_;
+    int hostResult_ = -1;
+};
+
+TEST_F(ShowWindowTest, CoversThePrimaryScreenFramelessAndOnTop) {
+    AddCandidates(3);
+    data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        EXPECT_EQ(w.objectName(), QStringLiteral("ShowWindow"));
+        EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(w.testAttribute(Qt::WA_OpaquePaintEvent));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(w.geometry(), screen);
+        EXPECT_EQ(w.Renderer().ScreenRect(), QRect(QPoint(0, 0), screen.size()));
+        EXPECT_EQ(State(), RoundState::kWelcome);
+        EXPECT_FALSE(w.IsRolling());
+        EXPECT_FALSE(w.IsScrolling());
+        // The screen shown is the renderer's: the built-in red in the middle.
+        w.repaint();
+        EXPECT_EQ(w.Buffer().pixel(screen.width() / 2, screen.height() / 2), 0xFFFF0000u);
+    }));
+}
+
+TEST_F(ShowWindowTest, MusicThatCannotPlayIsReportedAndTheShowGoesOn) {
+    AddCandidates(3);
+    data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        ASSERT_EQ(fake_.messages.size(), 1u);
+        const Ui::Message& m = fake_.messages.front();
+        EXPECT_EQ(m.caption, QStringLiteral("提示"));
+        EXPECT_EQ(m.icon, Ui::Icon::Information);
+        EXPECT_TRUE(m.text.startsWith(QStringLiteral("打开音乐文件出错：")))
+            << m.text.toStdString();
+        EXPECT_EQ(m.parent, &w);
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(State(), RoundState::kPrize);
+    }));
+}
+
+// Enter, keypad Enter and Space walk the same road from welcome to the finished list.
+TEST_F(ShowWindowTest, StepKeysWalkFromWelcomeToTheFinishedList) {
+    for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        SCOPED_TRACE(testing::Message() << "key " << std::hex << key);
+        Fresh();
+        AddCandidates(4);
+        const int prize = data_->AddPrize("一等奖", "电脑", 2, 1, QString(), 0);
+        ASSERT_TRUE(Run([&](ShowWindow& w) {
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kPrize);
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kRolling);
+            EXPECT_TRUE(w.IsRolling());
+            QTest::qWait(70);
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kWinners);
+            EXPECT_FALSE(w.IsRolling());
+            ASSERT_EQ(data_->WinnerCount(prize), 2);
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kFinished);
+            EXPECT_TRUE(w.IsScrolling());
+            const auto& winners = *data_->WinnersOfPrize(prize);
+            EXPECT_EQ(w.Renderer().Lines(), QStringList({"祝 贺", "", "一等奖 电脑",
+                                                         winners[0]->show, winners[1]->show}));
+            w.reject();
+        }));
+    }
+}
+
+TEST_F(ShowWindowTest, OtherKeysDoNothingAndAHeldKeyStepsOnce) {
+    AddCandidates(6);
+    data_->AddPrize("一等奖", "电脑", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int key :
+             {Qt::Key_A, Qt::Key_Tab, Qt::Key_Right, Qt::Key_Backspace, Qt::Key_F1, Qt::Key_0})
+            Press(w, key);
+        EXPECT_EQ(State(), RoundState::kWelcome);
+        EXPECT_TRUE(w.isVisible());
+
+        // A held Space: the first press steps, the repeats do not.
+        Press(w, Qt::Key_Space);
+        for (int i = 0; i < 5; ++i) Press(w, Qt::Key_Space, true);
+        EXPECT_EQ(State(), RoundState::kPrize);
+        Press(w, Qt::Key_Return);
+        for (int i = 0; i < 5; ++i) Press(w, Qt::Key_Return, true);
+        EXPECT_EQ(State(), RoundState::kRolling);
+        EXPECT_TRUE(w.IsRolling());
+        EXPECT_EQ(data_->TotalWinners(), 0u);
+    }));
+}
+
+TEST_F(ShowWindowTest, EscDuringARollRecordsNothing) {
+    AddCandidates(8);
+    const int prize = data_->AddPrize("二等奖", "手机", 4, 2, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_TRUE(w.IsRolling());
+        QTest::qWait(70);
+        Press(w, Qt::Key_Escape);
+        EXPECT_FALSE(w.IsRolling());
+        EXPECT_FALSE(w.isVisible());
+    }));
+    EXPECT_EQ(hostResult_, QDialog::Rejected);
+    EXPECT_EQ(data_->TotalWinners(), 0u);
+    EXPECT_EQ(data_->Draw().Round(), nullptr);
+
+    // The next show starts again with the same prize and its first round.
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Enter);
+        const RoundState* round = data_->Draw().Round();
+        EXPECT_EQ(round->prizeId, prize);
+        EXPECT_EQ(round->roundNumber, 1);
+        EXPECT_EQ(round->batchSize, 2);
+    }));
+}
+
+TEST_F(ShowWindowTest, NoCandidateLeftKeepsThePrizeScreen) {
+    AddCandidates(5);
+    const int prize = data_->AddPrize("一等奖", "电脑", 8, 1, QString(), 0);
+    fake_.answers.push_back(Ui::Answer::Yes);  // go on although candidates are short
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 5);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kPrize);
+        const size_t before = fake_.messages.size();
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(fake_.messages.size(), before + 1);
+        EXPECT_EQ(
+            fake_.messages.back().text,
+            QStringLiteral("剩余候选人数为零，无法继续后续抽奖环节。\n按 Esc 键回到设置界面。"));
+        EXPECT_EQ(fake_.messages.back().caption, QStringLiteral("Vantoria"));
+        EXPECT_EQ(fake_.messages.back().icon, Ui::Icon::Information);
+        EXPECT_EQ(State(), RoundState::kPrize);
+        EXPECT_FALSE(w.IsRolling());
+        EXPECT_EQ(data_->WinnerCount(prize), 5);
+        Press(w, Qt::Key_Escape);
+    }));
+}
+
+TEST_F(ShowWindowTest, FinishedListScrollsAndEachPressRestartsIt) {
+    AddCandidates(6);
+    const int first = data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    const int second = data_->AddPrize("二等奖", "手机", 2, 1, QString(), 1);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int i = 0; i < 7; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kFinished);
+        const auto& a = *data_->WinnersOfPrize(first);
+        const auto& b = *data_->WinnersOfPrize(second);
+        EXPECT_EQ(w.Renderer().Lines(), QStringList({"祝 贺", "", "一等奖 电脑", a[0]->show, "",
+                                                     "二等奖 手机", b[0]->show, b[1]->show}));
+
+        const int start = w.Renderer().StatusBand().top() - 130;
+        EXPECT_EQ(w.Renderer().ScrollOffset(), start);
+        QTest::qWait(80);
+        EXPECT_LT(w.Renderer().ScrollOffset(), start);
+        Press(w, Qt::Key_Return);
+        EXPECT_EQ(State(), RoundState::kFinished);
+        EXPECT_EQ(w.Renderer().ScrollOffset(), start);
+        EXPECT_TRUE(w.IsScrolling());
+        EXPECT_EQ(w.Renderer().Lines().size(), 8);
+    }));
+}
+
+TEST_F(ShowWindowTest, RollingTicksChangeTheNamesAndRepaintThem) {
+    AddCandidates(40);
+    data_->AddPrize("一等奖", "电脑", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_TRUE(w.IsRolling());
+        RoundState& round = *data_->Draw().Round();
+        ASSERT_EQ(round.selection.size(), 3u);
+        QStringList seen;
+        for (int i = 0; i < 10; ++i) {
+            QTest::qWait(25);
+            w.repaint(w.Renderer().NamesArea());
+            for (const RoundSelection& s : round.selection) seen.append(s.text);
+        }
+        seen.removeDuplicates();
+        EXPECT_GT(seen.size(), 6);  // the pool runs through its names
+        // The painted buffer holds the names of the latest tick in their cells.
+        ASSERT_FALSE(round.selection.front().cell.isEmpty());
+        int black = 0;
+        const QRect cell = round.selection.front().cell;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (w.Buffer().pixel(x, y) == 0xFF000000u) ++black;
+        EXPECT_GT(black, 50);
+    }));
+}
+
+}  // namespace
