@@ -50,6 +50,9 @@ class XmlDocument {
     // UTF-8 of text without the characters XML 1.0 cannot hold (they would make the file
     // unreadable at the next start).
     static QByteArray XmlSafeUtf8(const QString& text);
+    // Appends UTF-8 markup converted to the file encoding; a character the encoding lacks
+    // becomes a character reference (so it must not stand inside a name).
+    static bool EncodeForFile(const QByteArray& utf8, QByteArray& out);
 
   private:
     explicit XmlDocument(xmlDocPtr doc) : doc_(doc) {}
