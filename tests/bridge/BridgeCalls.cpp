@@ -1,0 +1,42 @@
+#include "bridge/BridgeCalls.h"
+
+BridgeCalls::BridgeCalls()
+    : library_(QStringLiteral(VANTORIA_BUILD_DIR "/") + CelvexLibrary::LibraryFileName()) {
+    if (!library_.load()) return;
+    import = reinterpret_cast<ImportFunction>(library_.resolve("Import"));
+    importTxt = reinterpret_cast<ImportFunction>(library_.resolve("ImportTxt"));
+    exportRows = reinterpret_cast<ExportFunction>(library_.resolve("Export"));
+    freeResult = reinterpret_cast<FreeImportResultFunction>(library_.resolve("FreeImportResult"));
+}
+
+CelvexLibrary BridgeCalls::Library() {
+    return CelvexLibrary(QStringLiteral(VANTORIA_BUILD_DIR "/"));
+}
+
+BridgeCalls::Fields BridgeCalls::ImportTitles() {
+    return {QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("部门"),
+            QStringLiteral("手机")};
+}
+
+BridgeCalls::Fields BridgeCalls::ExportTitles() {
+    return {QStringLiteral("奖项"), QStringLiteral("奖品"), QStringLiteral("中奖者"),
+            QStringLiteral("中奖时间")};
+}
+
+BridgeCalls::Fields BridgeCalls::Row(const char* a, const char* b, const char* c, const char* d) {
+    Fields row;
+    const char* texts[4] = {a, b, c, d};
+    for (int k = 0; k < 4; ++k)
+        if (texts[k]) row[k] = QString::fromUtf8(texts[k]);
+    return row;
+}
+
+std::string BridgeCalls::Describe(const std::vector<Fields>& rows) {
+    std::string out;
+    for (const Fields& row : rows) {
+        for (const QString& field : row)
+            out += field.isNull() ? std::string("<null>") : "[" + field.toStdString() + "]";
+        out += "\n";
+    }
+    return out;
+}
