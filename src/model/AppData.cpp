@@ -152,10 +152,11 @@ std::vector<Prize*> AppData::PrizesInDrawOrder() const {
     // greater or equal: ascending index, and the higher id first among equal ones.
     std::vector<Prize*> order;
     order.reserve(prizes_.size());
-    for (const auto& [id, p] : prizes_) {
+    for (const auto& entry : prizes_) {
+        Prize* p = entry.second.get();
         auto pos = std::find_if(order.begin(), order.end(),
-                                [&](const Prize* q) { return q->index >= p->index; });
-        order.insert(pos, p.get());
+                                [p](const Prize* q) { return q->index >= p->index; });
+        order.insert(pos, p);
     }
     return order;
 }
