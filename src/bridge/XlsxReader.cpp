@@ -144,8 +144,8 @@ class StringItem {
     // Feeds one node; returns true once the item's end element was seen.
     bool Feed(XmlStream& xml, const char* itemName) {
         if (xml.IsStart()) {
-            if (xml.Is("rPh") && !xml.IsEmptyElement()) inPhonetic_ = true;
-            if (xml.Is("t") && !inPhonetic_ && !xml.IsEmptyElement()) inText_ = true;
+            if (xml.Is("rPh")) inPhonetic_ = true;
+            if (xml.Is("t") && !inPhonetic_) inText_ = true;
         } else if (xml.IsEnd()) {
             if (xml.Is("t")) inText_ = false;
             if (xml.Is("rPh")) inPhonetic_ = false;
@@ -274,12 +274,7 @@ void XlsxReader::ReadSharedStrings(const std::string& part) {
     bool inItem = false;
     while (xml.Next()) {
         if (!inItem) {
-            if (xml.IsStart() && xml.Is("si")) {
-                if (xml.IsEmptyElement())
-                    shared_.push_back(sheet_.TextCell({}));
-                else
-                    inItem = true;
-            }
+            if (xml.IsStart() && xml.Is("si")) inItem = true;
             continue;
         }
         if (item.Feed(xml, "si")) {
@@ -299,7 +294,7 @@ void XlsxReader::ReadStyles(const std::string& part) {
         if (xml.IsEnd() && xml.Is("cellXfs")) inCellXfs = false;
         if (!xml.IsStart()) continue;
         if (xml.Is("cellXfs")) {
-            inCellXfs = !xml.IsEmptyElement();
+            inCellXfs = true;
         } else if (xml.Is("numFmt")) {
             int id = -1;
             std::string code;
@@ -341,6 +336,7 @@ void XlsxReader::ReadWorksheet(const std::string& part) {
         if (!hasValue) return;
         SheetCell cell;
         if (type == "s") {
+            if (Trim(value).empty()) return;  // <v/>: no value
             size_t i = 0;
             if (!ParseNumber(value, i) || i >= shared_.size())
                 throw std::runtime_error("bad shared string index");
@@ -379,7 +375,7 @@ void XlsxReader::ReadWorksheet(const std::string& part) {
 
     while (xml.Next()) {
         if (!inSheetData) {
-            if (xml.IsStart() && xml.Is("sheetData") && !xml.IsEmptyElement()) inSheetData = true;
+            if (xml.IsStart() && xml.Is("sheetData")) inSheetData = true;
             continue;
         }
         if (inCell) {
@@ -392,10 +388,10 @@ void XlsxReader::ReadWorksheet(const std::string& part) {
                 continue;
             }
             if (xml.IsStart()) {
-                if (xml.Is("v") && !xml.IsEmptyElement()) {
+                if (xml.Is("v")) {
                     inValue = true;
                     hasValue = true;
-                } else if (xml.Is("is") && !xml.IsEmptyElement()) {
+                } else if (xml.Is("is")) {
                     inInline = true;
                 }
             } else if (xml.IsEnd()) {
@@ -435,7 +431,7 @@ void XlsxReader::ReadWorksheet(const std::string& part) {
             });
             if (cellColumn >= SheetData::kMaxColumns) throw std::runtime_error("too many columns");
             lastColumn = cellColumn;
-            if (!xml.IsEmptyElement()) inCell = true;
+            inCell = true;
         }
     }
 }
