@@ -8,7 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (SDL_Init(SDL_INIT_AUDIO) != 0) {
         fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
         return 2;
@@ -19,7 +19,7 @@ int main(int argc, char **argv) {
     }
     int failed = 0;
     for (int i = 1; i < argc; ++i) {
-        Mix_Music *music = Mix_LoadMUS(argv[i]);
+        Mix_Music* music = Mix_LoadMUS(argv[i]);
         if (!music) {
             fprintf(stderr, "%s: Mix_LoadMUS: %s\n", argv[i], Mix_GetError());
             failed = 1;
@@ -27,13 +27,13 @@ int main(int argc, char **argv) {
         }
         double duration = Mix_MusicDuration(music);
         Mix_FreeMusic(music);
-        Mix_Chunk *chunk = Mix_LoadWAV(argv[i]);
+        Mix_Chunk* chunk = Mix_LoadWAV(argv[i]);
         if (!chunk) {
             fprintf(stderr, "%s: Mix_LoadWAV: %s\n", argv[i], Mix_GetError());
             failed = 1;
             continue;
         }
-        const Sint16 *s = (const Sint16 *)chunk->abuf;
+        const Sint16* s = (const Sint16*)chunk->abuf;
         size_t frames = chunk->alen / 4;
         double peak = 0, sum = 0, steps = 0;
         for (size_t f = 0; f < frames; ++f) {
