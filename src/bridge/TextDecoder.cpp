@@ -75,7 +75,8 @@ std::string TextDecoder::ToUtf8(std::string bytes) {
         case Source::Utf8:
             break;
     }
-    if (bytes.starts_with(kUtf8Bom)) bytes.erase(0, kUtf8Bom.size());
+    if (!bytes.starts_with(kUtf8Bom)) return bytes;  // Detect found it valid
+    bytes.erase(0, kUtf8Bom.size());
     // A file marked as UTF-8 may still hold a stray byte; keep the rest of its text.
     if (!IsValidUtf8(bytes)) return SanitizeUtf8(bytes);
     return bytes;
