@@ -1,10 +1,13 @@
 #include "show/ShowRenderer.h"
 
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPen>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -25,7 +28,9 @@ constexpr int kHelpOffset = 28;
 constexpr int kLargestFitSize = 2000;
 // Bounds of the small caches; a show only ever needs a handful of entries.
 constexpr size_t kMaxPictures = 32;
-constexpr size_t kMaxOutlines = 256;
+constexpr size_t kMaxOutlineBytes = size_t(64) << 20;
+constexpr size_t kMaxGlyphBytes = size_t(48) << 20;
+constexpr size_t kMaxElementBytes = size_t(96) << 20;
 
 // Rectangle from left, top, right, bottom with the right and bottom edges excluded.
 QRect Edges(int left, int top, int right, int bottom) {
@@ -105,6 +110,11 @@ void ShowRenderer::SyncResolution(const QImage& target) {
     measureDevice_.setDotsPerMeterY(target.dotsPerMeterY());
     fonts_.clear();
     outlines_.clear();
+    outlineBytes_ = 0;
+    glyphs_.clear();
+    glyphBytes_ = 0;
+    elements_.clear();
+    elementBytes_ = 0;
 }
 
 ShowRenderer::FontEntry& ShowRenderer::Font(const QString& family, int pointSize) {
@@ -243,15 +253,53 @@ void ShowRenderer::DrawTextElement(QPainter& p, int id, const QString& text, con
     const ElementLook look = Look(id, text, box, ratio);
     const int flags =
         Qt::AlignHCenter | (align == Align::Center ? Qt::AlignVCenter : Qt::AlignBottom);
-    p.setFont(Font(look.family, look.size).font);
-    if (shadow) {
-        p.setPen(QColor::fromRgba(kShadowColor));
-        p.drawText(box.translated(1, 1), flags, text);
+    const TextSprite& sprite =
+        ElementSprite(text, look.family, look.size, look.color, flags, shadow, box.size());
+    if (!sprite.image.isNull()) p.drawImage(box.topLeft() + sprite.offset, sprite.image);
+    if (look.symbol) look.symbol->box = Truncated(sprite.bounds.translated(box.topLeft()));
+}
+
+const ShowRenderer::TextSprite& ShowRenderer::ElementSprite(const QString& text,
+                                                            const QString& family, int pointSize,
+                                                            QRgb color, int flags, bool shadow,
+                                                            const QSize& box) {
+    const auto key = std::make_tuple(text, family, pointSize, color, flags | (shadow ? 1 << 30 : 0),
+                                     box.width(), box.height());
+    auto it = elements_.find(key);
+    if (it != elements_.end()) return it->second;
+    if (elementBytes_ > kMaxElementBytes) {
+        elements_.clear();
+        elementBytes_ = 0;
     }
-    p.setPen(QColor::fromRgba(look.color));
-    QRectF bounds;
-    p.drawText(QRectF(box), flags, text, &bounds);
-    if (look.symbol) look.symbol->box = Truncated(bounds);
+    // Large glyphs are drawn from their outlines on every paint, which makes a full screen
+    // slow at 4K; a text element changes only between steps, so it is drawn once, kept and
+    // copied.
+    const FontEntry& f = Font(family, pointSize);
+    const QRectF local(QPointF(0, 0), QSizeF(box));
+    TextSprite sprite;
+    sprite.bounds = f.metrics->boundingRect(local, flags, text);
+    const int margin = 4 + int(f.metrics->height() / 4);
+    const QRect area =
+        sprite.bounds.toAlignedRect().adjusted(-margin, -margin, margin + 1, margin + 1);
+    if (!area.isEmpty()) {
+        sprite.offset = area.topLeft();
+        sprite.image = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+        sprite.image.setDotsPerMeterX(measureDevice_.dotsPerMeterX());
+        sprite.image.setDotsPerMeterY(measureDevice_.dotsPerMeterY());
+        sprite.image.fill(Qt::transparent);
+        QPainter p(&sprite.image);
+        p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        p.translate(-area.topLeft());
+        p.setFont(f.font);
+        if (shadow) {
+            p.setPen(QColor::fromRgba(kShadowColor));
+            p.drawText(local.translated(1, 1), flags, text);
+        }
+        p.setPen(QColor::fromRgba(color));
+        p.drawText(local, flags, text, &sprite.bounds);
+        elementBytes_ += size_t(sprite.image.sizeInBytes());
+    }
+    return elements_.emplace(key, std::move(sprite)).first->second;
 }
 
 const QImage& ShowRenderer::ScaledPicture(const QImage& source, int prizeId, bool isDefault,
@@ -282,15 +330,95 @@ void ShowRenderer::DrawPicture(QPainter& p, RoundState& round, const QRect& box,
     p.drawImage(r.topLeft(), ScaledPicture(source, round.prizeId, isDefault, r.size()));
 }
 
-const QPainterPath& ShowRenderer::OutlinePath(const QString& text, const QString& family,
-                                              int pointSize) {
-    const auto key = std::make_tuple(text, family, pointSize);
+const ShowRenderer::Sprite& ShowRenderer::OutlinedName(const QString& text, const QString& family,
+                                                       int pointSize, QRgb color) {
+    const auto key = std::make_tuple(text, family, pointSize, color);
     auto it = outlines_.find(key);
     if (it != outlines_.end()) return it->second;
-    if (outlines_.size() >= kMaxOutlines) outlines_.clear();
+    if (outlineBytes_ > kMaxOutlineBytes) {
+        outlines_.clear();
+        outlineBytes_ = 0;
+    }
+    // Stroking large glyph outlines is by far the dearest drawing of the show, so each name is
+    // stroked and filled once into a picture of its own and copied from then on.
     QPainterPath path;
     path.addText(QPointF(0, 0), Font(family, pointSize).pathFont, text);
-    return outlines_.emplace(key, std::move(path)).first->second;
+    const QRect bounds = path.boundingRect().toAlignedRect().adjusted(-4, -4, 4, 4);
+    Sprite sprite;
+    sprite.offset = bounds.topLeft();
+    sprite.image = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    sprite.image.fill(Qt::transparent);
+    {
+        QPainter p(&sprite.image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(-bounds.topLeft());
+        p.strokePath(path, QPen(QColor::fromRgba(kOutlineColor), 5));
+        p.fillPath(path, QColor::fromRgba(color));
+    }
+    outlineBytes_ += size_t(sprite.image.sizeInBytes());
+    return outlines_.emplace(key, std::move(sprite)).first->second;
+}
+
+const ShowRenderer::Sprite& ShowRenderer::GlyphSprite(const QRawFont& font, quint32 glyph,
+                                                      QRgb color) {
+    const auto key = std::make_tuple(font.familyName(), font.styleName(),
+                                     qRound(font.pixelSize() * 64), glyph, color);
+    auto it = glyphs_.find(key);
+    if (it != glyphs_.end()) return it->second;
+    if (glyphBytes_ > kMaxGlyphBytes) {
+        glyphs_.clear();
+        glyphBytes_ = 0;
+    }
+    Sprite sprite;
+    const QRect bounds = font.boundingRect(glyph).toAlignedRect().adjusted(-2, -2, 2, 2);
+    if (!bounds.isEmpty()) {
+        sprite.offset = bounds.topLeft();
+        sprite.image = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        sprite.image.fill(Qt::transparent);
+        QGlyphRun one;
+        one.setRawFont(font);
+        one.setGlyphIndexes({glyph});
+        one.setPositions({QPointF(-bounds.x(), -bounds.y())});
+        QPainter p(&sprite.image);
+        p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        p.setPen(QColor::fromRgba(color));
+        p.drawGlyphRun(QPointF(0, 0), one);
+        glyphBytes_ += size_t(sprite.image.sizeInBytes());
+    }
+    return glyphs_.emplace(key, std::move(sprite)).first->second;
+}
+
+void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& text,
+                                 const QFont& font, QRgb color) {
+    // Qt draws glyphs of this size from their outlines every time; the rolling names change
+    // fifty times a second, so each glyph is drawn once into a picture and copied after that.
+    QTextLayout layout(text, font, &measureDevice_);
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) {
+        layout.endLayout();
+        return;
+    }
+    line.setLineWidth(1e6);
+    layout.endLayout();
+
+    const QRectF box(cell);
+    const QPointF origin(box.center().x() - line.naturalTextWidth() / 2,
+                         box.center().y() - line.height() / 2);
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+            const Sprite& sprite = GlyphSprite(raw, indexes[i], color);
+            if (sprite.image.isNull()) continue;
+            const QPointF at = origin + positions[i];
+            p.drawImage(QPoint(qRound(at.x()), qRound(at.y())) + sprite.offset, sprite.image);
+        }
+    }
 }
 
 void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
@@ -301,7 +429,6 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
 
     const ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
     if (look.symbol) look.symbol->box = namesArea_;
-    const QColor color = QColor::fromRgba(look.color);
     FontEntry& f = Font(look.family, look.size);
     if (outlined && !f.pathMetrics) {
         // Outlines are built at the em size in pixels of the target's resolution.
@@ -311,27 +438,21 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     }
 
     if (!outlined) {
-        p.setFont(f.font);
-        p.setPen(color);
         for (const RoundSelection& entry : selection)
-            p.drawText(entry.cell, Qt::AlignCenter, entry.text);
+            DrawPlainName(p, entry.cell, entry.text, f.font, look.color);
         return;
     }
 
-    const QPen outline(QColor::fromRgba(kOutlineColor), 5);
     const double ascent = f.pathMetrics->ascent();
     const double height = ascent + f.pathMetrics->descent();
     for (const RoundSelection& entry : selection) {
-        const QPainterPath& path = OutlinePath(entry.text, look.family, look.size);
+        const Sprite& sprite = OutlinedName(entry.text, look.family, look.size, look.color);
         const double advance = f.pathMetrics->horizontalAdvance(entry.text);
         const QRectF cell(entry.cell);
-        const QPointF origin(cell.center().x() - advance / 2,
-                             cell.center().y() - height / 2 + ascent);
-        p.save();
-        p.translate(origin);
-        p.strokePath(path, outline);
-        p.fillPath(path, color);
-        p.restore();
+        // The text origin, centred in the cell; whole pixels so the copy needs no resampling.
+        const QPoint origin(qRound(cell.center().x() - advance / 2),
+                            qRound(cell.center().y() - height / 2 + ascent));
+        p.drawImage(origin + sprite.offset, sprite.image);
     }
 }
 

@@ -16,6 +16,7 @@
 
 class AppData;
 class QPainter;
+class QRawFont;
 class RoundState;
 struct DesignSymbol;
 struct RoundSelection;
@@ -114,7 +115,22 @@ class ShowRenderer {
     void DrawSelectionOutline(QPainter& p, const RoundState& round);
     const QImage& ScaledPicture(const QImage& source, int prizeId, bool isDefault,
                                 const QSize& size);
-    const QPainterPath& OutlinePath(const QString& text, const QString& family, int pointSize);
+    struct Sprite {
+        QImage image;
+        QPoint offset;  // of the image's top left from the text origin
+    };
+    struct TextSprite {
+        QImage image;
+        QPoint offset;  // of the image from the box's top left
+        QRectF bounds;  // the text as measured in the box, from the box's top left
+    };
+    const TextSprite& ElementSprite(const QString& text, const QString& family, int pointSize,
+                                    QRgb color, int flags, bool shadow, const QSize& box);
+    const Sprite& GlyphSprite(const QRawFont& font, quint32 glyph, QRgb color);
+    void DrawPlainName(QPainter& p, const QRect& cell, const QString& text, const QFont& font,
+                       QRgb color);
+    const Sprite& OutlinedName(const QString& text, const QString& family, int pointSize,
+                               QRgb color);
 
     AppData& data_;
 
@@ -145,6 +161,13 @@ class ShowRenderer {
     std::map<std::pair<QString, int>, FontEntry> fonts_;
     // Scaled prize pictures by prize, default-or-own, source size and target size.
     std::map<std::tuple<int, bool, int, int, int, int>, QImage> pictures_;
-    // Outlines of winner names at the origin, by text, family and size.
-    std::map<std::tuple<QString, QString, int>, QPainterPath> outlines_;
+    // Outlined winner names, ready to copy, by text, family, size and colour.
+    std::map<std::tuple<QString, QString, int, QRgb>, Sprite> outlines_;
+    size_t outlineBytes_ = 0;
+    // Glyphs of the rolling names, ready to copy, by face, size, glyph and colour.
+    std::map<std::tuple<QString, QString, int, quint32, QRgb>, Sprite> glyphs_;
+    size_t glyphBytes_ = 0;
+    // Drawn text elements, ready to copy, by text, look, alignment and box size.
+    std::map<std::tuple<QString, QString, int, QRgb, int, int, int>, TextSprite> elements_;
+    size_t elementBytes_ = 0;
 };

@@ -1,0 +1,142 @@
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+#include "model/AppData.h"
+#include "show/DrawEngine.h"
+#include "show/RoundState.h"
+#include "show/ShowHost.h"
+#include "show/ShowRenderer.h"
+
+namespace {
+
+// Runs the measured body inside a real show, so the engine's round state is the live one.
+class BenchHost : public ShowHost {
+  public:
+    explicit BenchHost(std::function<void()> body) : body_(std::move(body)) {}
+    bool AskToContinue(const QString&) override { return true; }
+    void RunShow() override { body_(); }
+
+  private:
+    std::function<void()> body_;
+};
+
+// A program folder with candidates, one prize and the files a show start asks for.
+struct ShowFixture {
+    QTemporaryDir dir;
+    std::unique_ptr<AppData> data;
+
+    ShowFixture(int candidates, int winners, bool withPicture) {
+        const QString root = dir.path() + "/";
+        QDir().mkpath(root + "music");
+        QFile music(root + "music/default.mp3");
+        if (music.open(QIODevice::WriteOnly)) music.write("x");
+        music.close();
+        // The build folder holds the shipped media beside the program.
+        const QString builtIn = QCoreApplication::applicationDirPath() + "/image/default.jpg";
+        if (QFile::exists(builtIn)) {
+            QDir().mkpath(root + "image");
+            QFile::copy(builtIn, root + "image/default.jpg");
+        }
+        QString picture;
+        if (withPicture) {
+            picture = root + "prize.png";
+            QImage img(1200, 900, QImage::Format_ARGB32);
+            img.fill(0xFF3060A0);
+            img.save(picture, "PNG");
+        }
+        data = std::make_unique<AppData>(root);
+        data->SetPrizeUIType(1);
+        data->SetTitle(QStringLiteral("Vantoria 2026 年度盛典"));
+        for (int i = 1; i <= candidates; ++i)
+            data->AddCandidate(QString::number(100000 + i), QStringLiteral("员工%1").arg(i),
+                               QString(), QString(), i);
+        data->AddPrize(QStringLiteral("一等奖"), QStringLiteral("笔记本电脑"), winners, 1, picture,
+                       0);
+    }
+
+    void RunShow(const std::function<void()>& body) {
+        BenchHost host(body);
+        data->Draw().StartDraw(host);
+    }
+};
+
+void BM_RollTick(benchmark::State& state, int w, int h, int names) {
+    ShowFixture f(2000, names, true);
+    f.RunShow([&] {
+        DrawEngine& engine = f.data->Draw();
+        engine.AdvanceStep();  // prize screen
+        engine.AdvanceStep();  // rolling
+        RoundState& round = *engine.Round();
+        ShowRenderer renderer(*f.data);
+        renderer.Layout(QRect(0, 0, w, h));
+        QImage buffer(w, h, QImage::Format_ARGB32_Premultiplied);
+        renderer.Paint(buffer, round);
+        for (auto _ : state) {
+            engine.RollSelection();
+            renderer.PaintNames(buffer, round);
+            benchmark::DoNotOptimize(buffer.constBits());
+        }
+    });
+}
+
+void BM_FullPaint(benchmark::State& state, int w, int h) {
+    ShowFixture f(200, 12, true);
+    f.RunShow([&] {
+        DrawEngine& engine = f.data->Draw();
+        for (int i = 0; i < 3; ++i) engine.AdvanceStep();  // winners screen
+        RoundState& round = *engine.Round();
+        ShowRenderer renderer(*f.data);
+        renderer.Layout(QRect(0, 0, w, h));
+        QImage buffer(w, h, QImage::Format_ARGB32_Premultiplied);
+        renderer.Paint(buffer, round);  // fills the caches, as the first paint of a screen does
+        for (auto _ : state) {
+            renderer.Paint(buffer, round);
+            benchmark::DoNotOptimize(buffer.constBits());
+        }
+    });
+}
+
+void BM_ScrollTick(benchmark::State& state, int w, int h, int lines) {
+    ShowFixture f(10, 1, false);
+    RoundState round(f.data->ProgramDir());
+    round.state = RoundState::kFinished;
+    ShowRenderer renderer(*f.data);
+    renderer.Layout(QRect(0, 0, w, h));
+    renderer.Lines().append(QStringLiteral("祝 贺"));
+    renderer.Lines().append(QString());
+    for (int i = 0; i < lines - 2; ++i)
+        renderer.Lines().append(i % 40 == 0 ? QStringLiteral("一等奖 笔记本电脑")
+                                            : QStringLiteral("员工%1").arg(i));
+    renderer.StartScroll();
+    QImage buffer(w, h, QImage::Format_ARGB32_Premultiplied);
+    renderer.Paint(buffer, round);
+    for (auto _ : state) {
+        renderer.ScrollStep();
+        renderer.Paint(buffer, round);
+        benchmark::DoNotOptimize(buffer.constBits());
+    }
+}
+
+const int kRegistered = [] {
+    benchmark::RegisterBenchmark("BM_RollTick/1920x1080/12", BM_RollTick, 1920, 1080, 12)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_RollTick/3840x2160/12", BM_RollTick, 3840, 2160, 12)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_FullPaint/1920x1080", BM_FullPaint, 1920, 1080)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_FullPaint/3840x2160", BM_FullPaint, 3840, 2160)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_ScrollTick/1920x1080/300", BM_ScrollTick, 1920, 1080, 300)
+        ->Unit(benchmark::kMillisecond);
+    return 0;
+}();
+
+}  // namespace
