@@ -81,6 +81,7 @@ size_t XmlStream::Store(const char* begin, size_t length) {
 void XmlStream::OnStart(void* self, const xmlChar* localName, const xmlChar*, const xmlChar*, int,
                         const xmlChar**, int attributeCount, int, const xmlChar** attributes) {
     auto& stream = *static_cast<XmlStream*>(self);
+    if (++stream.depth_ > kMaxDepth) return stream.Refuse();
     Event event{Type::Start, localName};
     event.firstAttribute = static_cast<uint32_t>(stream.attributes_.size());
     event.attributeCount = static_cast<uint32_t>(attributeCount);
@@ -95,7 +96,9 @@ void XmlStream::OnStart(void* self, const xmlChar* localName, const xmlChar*, co
 }
 
 void XmlStream::OnEnd(void* self, const xmlChar* localName, const xmlChar*, const xmlChar*) {
-    static_cast<XmlStream*>(self)->events_.push_back(Event{Type::End, localName});
+    auto& stream = *static_cast<XmlStream*>(self);
+    --stream.depth_;
+    stream.events_.push_back(Event{Type::End, localName});
 }
 
 void XmlStream::OnText(void* self, const xmlChar* text, int length) {

@@ -14,9 +14,14 @@ class ZipEntryStream;
 // built (the xmlTextReader did the same job at a third of the speed). The parser never loads
 // a DTD or an external entity, never substitutes entities and never touches the network; a
 // document type declaration, an entity reference, malformed XML or a failing source ends the
-// read with an exception. Every element, also <x/>, gives a start and an end event.
+// read with an exception, and so does nesting deeper than kMaxDepth. Every element, also <x/>,
+// gives a start and an end event.
 class XmlStream {
   public:
+    // Workbook parts nest a handful of levels; libxml2's own depth limit does not hold for
+    // the push parser.
+    static constexpr int kMaxDepth = 256;
+
     explicit XmlStream(ZipEntryStream& source);
     ~XmlStream();
     XmlStream(const XmlStream&) = delete;
@@ -85,6 +90,7 @@ class XmlStream {
     std::vector<Attribute> attributes_;
     std::string storage_;
     size_t next_ = 0;
+    int depth_ = 0;
     bool finished_ = false;
     bool refused_ = false;
 };

@@ -104,6 +104,9 @@ TEST(SheetImportFailure, UnreadableFilesGiveMinusThree) {
         {"entry declared larger than the bound", QByteArray(), "bomb_declared.xlsx"},
         {"entry inflating past its declared size", QByteArray(), "bomb_lying.xlsx"},
         {"document type with an external entity", QByteArray(), "external_entity.xlsx"},
+        {"entities expanding a billion times", QByteArray(), "entity_expansion.xlsx"},
+        {"elements nested 100000 deep", QByteArray(), "deep_nesting.xlsx"},
+        {"cell beyond the last column", QByteArray(), "beyond_last_column.xlsx"},
         {"legacy header and nothing else",
          QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0'), nullptr},
     };

@@ -147,6 +147,30 @@ def make_not_a_workbook():
     write_zip("not_a_workbook.xlsx", {"readme.txt": "just a zip"})
 
 
+def one_sheet(name, sheet_xml):
+    write_zip(name, {
+        "_rels/.rels": package_rels(),
+        "xl/workbook.xml": f'<workbook {SHEET_NS}><sheets><sheet name="S" sheetId="1" r:id="rId1"/></sheets></workbook>',
+        "xl/_rels/workbook.xml.rels":
+            '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+            f'<Relationship Id="rId1" Type="{REL}worksheet" Target="worksheets/sheet1.xml"/></Relationships>',
+        "xl/worksheets/sheet1.xml": sheet_xml,
+    })
+
+
+def make_hostile_sheets():
+    # Internal entities that would expand a billion times.
+    laughs = '<!DOCTYPE w [<!ENTITY a "aaaaaaaaaa">' + "".join(
+        f'<!ENTITY {chr(98 + i)} "{("&" + chr(97 + i) + ";") * 10}">' for i in range(9)) + ']>'
+    one_sheet("entity_expansion.xlsx", '<?xml version="1.0"?>' + laughs +
+              f'<worksheet {SHEET_NS}><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&j;</t>'
+              '</is></c></row></sheetData></worksheet>')
+    one_sheet("deep_nesting.xlsx", f'<worksheet {SHEET_NS}><sheetData>' + "<x>" * 100000 +
+              "</x>" * 100000 + '</sheetData></worksheet>')
+    one_sheet("beyond_last_column.xlsx", f'<worksheet {SHEET_NS}><sheetData><row r="1">'
+              '<c r="XFE1"><v>1</v></c></row></sheetData></worksheet>')
+
+
 def deflate(data_chunks):
     c = zlib.compressobj(9, zlib.DEFLATED, -15)
     out = b"".join(c.compress(chunk) for chunk in data_chunks) + c.flush()
@@ -201,4 +225,5 @@ if __name__ == "__main__":
     make_hand_built()
     make_bombs()
     make_not_a_workbook()
+    make_hostile_sheets()
     make_libreoffice()
