@@ -24,6 +24,9 @@ xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPt
     return nullptr;
 }
 
+// File errors never reach the operator, nor the terminal.
+void IgnoreXmlError(void*, const char*, ...) {}
+
 bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -43,6 +46,7 @@ void XmlDocument::InitLibrary() {
         // superset; so do we, so that every GBK character reads and writes.
         xmlAddEncodingAlias("GBK", "GB2312");
         xmlSetExternalEntityLoader(RefuseExternalEntity);
+        xmlSetGenericErrorFunc(nullptr, IgnoreXmlError);
     });
 }
 
