@@ -438,8 +438,13 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     }
 
     if (!outlined) {
+        // A rolling tick repaints the names area only, so a name wider than the area is cut at
+        // its edge on every paint; otherwise pieces of it would stay behind outside the area.
+        p.save();
+        p.setClipRect(namesArea_, Qt::IntersectClip);
         for (const RoundSelection& entry : selection)
             DrawPlainName(p, entry.cell, entry.text, f.font, look.color);
+        p.restore();
         return;
     }
 
@@ -557,7 +562,6 @@ void ShowRenderer::PaintNames(QImage& target, RoundState& round) {
 
     QPainter p(&target);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    // Names that overflow their cells stay inside the area that is repainted.
     p.setClipRect(namesArea_);
     DrawBackground(p, namesArea_);
     DrawNames(p, round, round.state == RoundState::kWinners);

@@ -53,6 +53,8 @@ RoundState& ShowWindow::Round() {
 
 void ShowWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
     if (musicQueued_) return;
     musicQueued_ = true;
     // Queued so that the first screen is up before a decoder or a message box can hold it.

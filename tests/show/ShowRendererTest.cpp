@@ -499,6 +499,43 @@ TEST_F(ShowRendererTest, FinishedListScrollsAndRestartsFromTheBottom) {
     }
 }
 
+// The rolling tick repaints the names area only: the old names give way to the background,
+// nothing outside the area changes, and a name too wide for its cell stays inside the area.
+TEST_F(ShowRendererTest, NamesRepaintRestoresTheBackgroundInsideTheNamesAreaOnly) {
+    auto r = MakeRenderer(1);
+    RoundState round(root_);
+    round.state = RoundState::kRolling;
+    round.title = QStringLiteral("年会");
+    Fill(round, 12);
+    QImage img = Target();
+    r->Paint(img, round);
+    const QRect area = r->NamesArea();
+    const QRect lastCell = round.selection.back().cell;
+    ASSERT_GT(CountColor(img, lastCell, 0xFF000000), 200);
+    const QImage before = img.copy();
+
+    // One very long name: it is fitted to nothing (the size stays), so it overflows.
+    round.selection.clear();
+    RoundSelection one;
+    one.text = QStringLiteral("一个非常非常非常非常非常非常非常非常非常长的名字").repeated(3);
+    round.selection.push_back(one);
+    r->PaintNames(img, round);
+    EXPECT_EQ(round.selection.front().cell, area.adjusted(1, 1, -1, -1));
+    EXPECT_EQ(CountColor(img, lastCell.adjusted(0, lastCell.height() / 2, 0, 0), 0xFF000000), 0);
+    EXPECT_GT(CountColor(img, area, 0xFF000000), 200);
+    const auto changedOutside = [&] {
+        int n = 0;
+        for (int y = 0; y < img.height(); y += 2)
+            for (int x = 0; x < img.width(); x += 2)
+                if (!area.contains(x, y) && img.pixel(x, y) != before.pixel(x, y)) ++n;
+        return n;
+    };
+    EXPECT_EQ(changedOutside(), 0);
+    // A full paint cuts the rolling name at the same edge, so no tick leaves pieces behind.
+    r->Paint(img, round);
+    EXPECT_EQ(changedOutside(), 0);
+}
+
 // Every screen covers every pixel; with VANTORIA_SHOTS_DIR set the screens are also saved.
 TEST_F(ShowRendererTest, EveryScreenPaintsTheWholeImage) {
     const QString shots = qEnvironmentVariable("VANTORIA_SHOTS_DIR");
@@ -538,6 +575,15 @@ TEST_F(ShowRendererTest, EveryScreenPaintsTheWholeImage) {
                              .arg(shots)
                              .arg(state)
                              .arg(mode == 1 ? "picture" : "text"));
+                if (state == RoundState::kFinished) {
+                    // Half-way through the scroll as well.
+                    for (int i = 0; i < 500; ++i) r->ScrollStep();
+                    r->Paint(img, round);
+                    img.save(QStringLiteral("%1/screen4-scrolled-%2.png")
+                                 .arg(shots)
+                                 .arg(mode == 1 ? "picture" : "text"));
+                    r->StartScroll();
+                }
             }
         }
     }
