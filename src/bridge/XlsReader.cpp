@@ -3,8 +3,11 @@
 #include <freexl.h>
 
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
+#include "CompoundFileCheck.h"
+#include "FileAccess.h"
 #include "SheetData.h"
 
 namespace {
@@ -34,6 +37,10 @@ class Workbook {
 }  // namespace
 
 void XlsReader::Read(const std::filesystem::path& path, SheetData& sheet) {
+    std::string bytes;
+    if (!FileAccess::ReadAll(path, bytes) || !CompoundFileCheck::DirectoryIsSound(bytes))
+        throw std::runtime_error("damaged compound file");
+    bytes = std::string();
     Workbook book(path);
     unsigned int sheets = 0;
     if (freexl_get_info(book.get(), FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)

@@ -3,6 +3,9 @@
 python3-openpyxl; LibreOffice, when installed, makes the .xls copies and the CSV-born files).
 
     cd tests/data/import && /usr/bin/python3 make_workbooks.py
+
+freexl_overread.xls is not made here: the workbook fuzzer found it (a legacy workbook whose
+directory entry claims a 28160-byte name).
 """
 import datetime
 import os
