@@ -10,6 +10,8 @@ constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kLastRegular = 0xFFFFFFFA;  // values above mark free or special sectors
 constexpr size_t kEntrySize = 128;
 constexpr uint16_t kMaxNameBytes = 64;
+constexpr uint16_t kStream = 2;
+constexpr uint16_t kRoot = 5;
 
 class Reader {
   public:
@@ -74,8 +76,18 @@ bool CompoundFileCheck::DirectoryIsSound(std::string_view file) {
     for (uint64_t steps = 0; *sector != kEndOfChain; ++steps) {
         if (*sector > kLastRegular || steps > maxSteps) return false;
         for (uint64_t e = 0; e < sectorSize / kEntrySize; ++e) {
-            const auto nameBytes = in.U16(offset(*sector) + e * kEntrySize + 0x40);
+            const uint64_t entry = offset(*sector) + e * kEntrySize;
+            const auto nameBytes = in.U16(entry + 0x40);
             if (!nameBytes || *nameBytes > kMaxNameBytes) return false;
+            // No stream (nor the root's mini stream) can be larger than the file holding it;
+            // freexl allocates whatever size an entry claims.
+            const auto type = in.U16(entry + 0x42);
+            const auto size = in.U32(entry + 0x78);
+            const auto sizeHigh = in.U32(entry + 0x7C);
+            if (!type || !size || !sizeHigh) return false;
+            const uint16_t kind = *type & 0xFF;
+            if ((kind == kStream || kind == kRoot) && (*sizeHigh != 0 || *size > in.Size()))
+                return false;
         }
         sector = next(*sector);
         if (!sector) return false;

@@ -110,6 +110,8 @@ TEST(SheetImportFailure, UnreadableFilesGiveMinusThree) {
         // Found by fuzzing: a directory entry claiming a 28160-byte name made freexl read
         // far past the entry (AddressSanitizer stops the test if it gets that far).
         {"legacy directory entry with an overlong name", QByteArray(), "freexl_overread.xls"},
+        // Also found by fuzzing: a stream entry claiming 4 GiB, which freexl allocated.
+        {"legacy stream larger than its file", QByteArray(), "freexl_huge_stream.xls"},
         {"legacy header and nothing else",
          QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0'), nullptr},
     };

@@ -4,8 +4,8 @@ python3-openpyxl; LibreOffice, when installed, makes the .xls copies and the CSV
 
     cd tests/data/import && /usr/bin/python3 make_workbooks.py
 
-freexl_overread.xls is not made here: the workbook fuzzer found it (a legacy workbook whose
-directory entry claims a 28160-byte name).
+freexl_overread.xls and freexl_huge_stream.xls are not made here: the workbook fuzzer found
+them (legacy workbooks whose directory claims a 28160-byte entry name and a 4 GiB stream).
 """
 import datetime
 import os
