@@ -1,0 +1,25 @@
+#include "app/EscapeFilter.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+EscapeFilter::EscapeFilter(QWidget* window) : QObject(window), window_(window) {
+    qApp->installEventFilter(this);
+}
+
+EscapeFilter::~EscapeFilter() {
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+bool EscapeFilter::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return QObject::eventFilter(watched, event);
+    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return QObject::eventFilter(watched, event);
+    // A pop-up (menu, combo box list) takes Escape to close itself, never the window.
+    if (QApplication::activePopupWidget()) return QObject::eventFilter(watched, event);
+    if (QApplication::activeWindow() != window_) return QObject::eventFilter(watched, event);
+    return true;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+// Swallows the Escape key while window is the active window, so that Escape never closes
+// the setup window. Escape still reaches the show, message boxes, other dialogs and pop-ups.
+class EscapeFilter : public QObject {
+    Q_OBJECT
+  public:
+    explicit EscapeFilter(QWidget* window);
+    ~EscapeFilter() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* window_;
+};

@@ -1,0 +1,279 @@
+#include "app/MainWindow.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/AppShowHost.h"
+#include "app/EscapeFilter.h"
+#include "app/Notices.h"
+#include "app/WidgetUtilities.h"
+#include "controls/Banner.h"
+#include "controls/ControlBar.h"
+#include "controls/TabStrip.h"
+#include "model/AppData.h"
+#include "model/UiFont.h"
+#include "setup/PrizeListTab.h"
+#include "show/DrawEngine.h"
+
+namespace {
+const QString kVersion = QStringLiteral("1.0.19");
+}  // namespace
+
+MainWindow::MainWindow(AppData& data, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      data_(data),
+      banner_(new Banner(this)),
+      strip_(new TabStrip(this)),
+      bar_(new ControlBar(this)),
+      escape_(new EscapeFilter(this)) {
+    setObjectName(QStringLiteral("Vantoria"));
+    setWindowTitle(QStringLiteral("Vantoria ") + kVersion);
+    if (QFile::exists(QStringLiteral(":/icon.png")))
+        setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Until the window manager reports its frame the client takes the whole outer size;
+    // FitOuterSize takes the frame off once it is known.
+    setFixedSize(kOuterWidth, kOuterHeight);
+
+    pages_[kCandidatePage] = MakeCandidatePage();
+    prizeTab_ = new PrizeListTab(data_, this);
+    pages_[kPrizePage] = prizeTab_;
+    pages_[kUiPage] = MakeUiPage();
+    pages_[kWinnerPage] = MakeWinnerPage();
+    for (QWidget* page : pages_) page->hide();
+    LayOutChildren();
+    Centre();
+
+    for (const char16_t* label : {u"抽奖名单", u"奖项列表", u"界面和规则", u"中奖名单"})
+        strip_->AddItem(QString::fromUtf16(label));
+
+    const int stored = data_.TabIndex();
+    if (stored >= 0 && stored < kPageCount) {
+        strip_->Select(stored);
+    } else {
+        data_.SetTabIndex(0);
+        strip_->Select(0);
+    }
+
+    SetFontOnAll(this, TheUiFont().Font());
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::MakeBlankPage(const QString& objectName) {
+    auto* page = new QWidget(this);
+    page->setObjectName(objectName);
+    page->setAutoFillBackground(true);
+    QPalette pal = page->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    page->setPalette(pal);
+    return page;
+}
+
+// Placeholder until the candidate page exists: new CandidateListTab(data_, this).
+QWidget* MainWindow::MakeCandidatePage() {
+    return MakeBlankPage(QStringLiteral("VT_TAB_CANDIDATE_LIST"));
+}
+
+// Placeholder until the UI-and-rules page exists: new UiRulesTab(data_, this).
+QWidget* MainWindow::MakeUiPage() {
+    return MakeBlankPage(QStringLiteral("VT_TAB_UI"));
+}
+
+// Placeholder until the winner page exists: new WinnerListTab(data_, this).
+QWidget* MainWindow::MakeWinnerPage() {
+    return MakeBlankPage(QStringLiteral("VT_TAB_WINNER_LIST"));
+}
+
+// Hook for the winner page: it rebuilds its list from the model here.
+void MainWindow::RebuildWinnerPage() {}
+
+// Hook for the UI-and-rules page: it shows the newly chosen draw key here.
+void MainWindow::SelectDrawKeyOnUiPage(int) {}
+
+// Until the UI-and-rules page supplies its own label this names the field itself.
+QString MainWindow::DrawKeyLabel() const {
+    return FieldTypeLabel(data_.FieldType());
+}
+
+QString MainWindow::FieldTypeLabel(int fieldType) {
+    switch (fieldType) {
+        case 0:
+            return QStringLiteral("编号");
+        case 1:
+            return QStringLiteral("姓名");
+        case 2:
+            return QStringLiteral("%1 + %2").arg(QStringLiteral("姓名"), QStringLiteral("部门"));
+        case 3:
+            return QStringLiteral("手机");
+        default:
+            return QString();
+    }
+}
+
+MainWindow::DrawFailure MainWindow::DescribeDrawFailure(int code, const QString& detail,
+                                                        const QString& drawKeyLabel) {
+    DrawFailure f;
+    switch (code) {
+        case DrawEngine::kNoCandidates:
+            f = {QStringLiteral("哪些人参加抽奖呢？请先导入或生成抽奖名单。"), Ui::Icon::Warning,
+                 kCandidatePage};
+            break;
+        case DrawEngine::kNoPrizes:
+            f = {QStringLiteral("都有哪些奖品呢？请先输入奖项信息。"), Ui::Icon::Warning,
+                 kPrizePage};
+            break;
+        case DrawEngine::kPoolEmpty:
+            f = {QStringLiteral("没有足够的候选人开始本轮抽奖！\n原因：所有候选人都已经中奖，"
+                                "且抽奖规则中不允许重复中奖。"),
+                 Ui::Icon::Warning, -1};
+            break;
+        case DrawEngine::kAllPrizesDone:
+            f = {QStringLiteral("所有的奖项都已经抽取完成！"), Ui::Icon::Warning, kWinnerPage};
+            break;
+        case DrawEngine::kEmptyDrawKey:
+            f = {QStringLiteral("当前设置的是按 \"%1\"进行抽奖，该列内容不能为空且不能重复。\n"
+                                "经检查，在抽奖名单中“%2”列有空数据。\n\n"
+                                "您可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他"
+                                "抽奖信息，以确保抽奖信息不为空。")
+                     .arg(drawKeyLabel, drawKeyLabel),
+                 Ui::Icon::Information, kCandidatePage};
+            break;
+        case DrawEngine::kDuplicateDrawKey:
+            f = {QStringLiteral("当前设置的是按 \"%1\"进行抽奖，该列内容不能为空且不能重复。\n"
+                                "经检查，在抽奖名单中“%2”列有重复数据 \"%3\"。\n\n"
+                                "您可以可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他"
+                                "抽奖信息，以确保抽奖信息唯一。")
+                     .arg(drawKeyLabel, drawKeyLabel, detail),
+                 Ui::Icon::Information, kCandidatePage};
+            break;
+        case DrawEngine::kMusicMissing:
+            f = {QStringLiteral("指定的音乐文件不存在：%1").arg(detail), Ui::Icon::Information,
+                 kUiPage};
+            break;
+        default:  // the operator declined, or nothing to say
+            break;
+    }
+    return f;
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (const int number = NoticeEvent::NumberOf(event)) {
+        const auto* notice = dynamic_cast<const NoticeEvent*>(event);
+        HandleNotice(number, notice ? notice->Argument() : 0);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void MainWindow::HandleNotice(int number, int argument) {
+    switch (number) {
+        case WM_SELECT_TAB:
+            ShowPage(argument);
+            break;
+        case WM_START_DRAW:
+            StartDraw();
+            break;
+        case WM_REFRESH_WINNERS:
+            RebuildWinnerPage();
+            break;
+        case WM_PRIZES_CHANGED:
+            data_.RemoveOrphanWinners();
+            RebuildWinnerPage();
+            break;
+        case WM_CANDIDATES_CHANGED: {
+            const int before = data_.FieldType();
+            const int chosen = data_.Draw().ChooseDrawKeyField();
+            if (chosen != before) SelectDrawKeyOnUiPage(chosen);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void MainWindow::ShowPage(int index) {
+    if (index < 0 || index >= kPageCount) return;
+    for (int i = 0; i < kPageCount; ++i) pages_[size_t(i)]->setVisible(i == index);
+    data_.SetTabIndex(index);
+}
+
+void MainWindow::StartDraw() {
+    AppShowHost host(data_, this);
+    if (data_.Draw().StartDraw(host)) {
+        RebuildWinnerPage();
+        return;
+    }
+    const DrawFailure f =
+        DescribeDrawFailure(data_.DrawStatusCode(), data_.DrawStatusDetail(), DrawKeyLabel());
+    if (!f.text.isEmpty()) Ui::Tell(this, f.text, f.icon);
+    if (f.tab >= 0) strip_->Select(f.tab);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Enter in a page's box must not press the start button behind the operator's back;
+    // a focused button still takes Enter itself.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainWindow::LayOutChildren() {
+    const int W = width();
+    const int H = height();
+    banner_->setGeometry(0, 0, W, kBannerHeight);
+    strip_->setGeometry(0, kBannerHeight, kStripWidth, H - kBarHeight - kBannerHeight);
+    bar_->setGeometry(0, H - kBarHeight, W, kBarHeight);
+    for (QWidget* page : pages_)
+        if (page)
+            page->setGeometry(kStripWidth, kBannerHeight, W - kStripWidth,
+                              H - kBarHeight - kBannerHeight);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayOutChildren();
+}
+
+void MainWindow::Centre() {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    const QRect area = s->availableGeometry();
+    const QSize outer = frameGeometry().size();
+    move(area.left() + (area.width() - outer.width()) / 2,
+         area.top() + (area.height() - outer.height()) / 2);
+}
+
+void MainWindow::FitOuterSize() {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame == fittedFrame_) return;
+    fittedFrame_ = frame;
+    setFixedSize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+    Centre();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FitOuterSize();
+    // The window manager may add its frame only after the window is mapped.
+    QTimer::singleShot(0, this, &MainWindow::FitOuterSize);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (isVisible()) FitOuterSize();
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+}

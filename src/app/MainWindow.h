@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+#include "app/Ui.h"
+
+class AppData;
+class Banner;
+class ControlBar;
+class EscapeFilter;
+class PrizeListTab;
+class TabStrip;
+
+// The setup window: banner, tab strip, the four pages and the control bar. Pages never call
+// each other; they send notices here and this window forwards them.
+class MainWindow : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kOuterWidth = 780;
+    static constexpr int kOuterHeight = 560;
+    static constexpr int kBannerHeight = 90;
+    static constexpr int kStripWidth = 200;
+    static constexpr int kBarHeight = 60;
+    static constexpr int kPageCount = 4;
+    enum Page { kCandidatePage, kPrizePage, kUiPage, kWinnerPage };
+
+    // What the window says and where it sends the operator when a draw cannot start.
+    struct DrawFailure {
+        QString text;  // empty: nothing is shown
+        Ui::Icon icon = Ui::Icon::None;
+        int tab = -1;  // -1: the page stays
+    };
+    static DrawFailure DescribeDrawFailure(int code, const QString& detail,
+                                           const QString& drawKeyLabel);
+    // The label of a draw key field as the UI-and-rules page names it.
+    static QString FieldTypeLabel(int fieldType);
+
+    explicit MainWindow(AppData& data, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Banner* TheBanner() const { return banner_; }
+    TabStrip* Strip() const { return strip_; }
+    ControlBar* Bar() const { return bar_; }
+    QWidget* PageAt(int index) const { return pages_[size_t(index)]; }
+    PrizeListTab* Prizes() const { return prizeTab_; }
+
+  protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+  private:
+    // One factory per page, so the real pages replace the placeholders here alone.
+    QWidget* MakeCandidatePage();
+    QWidget* MakeUiPage();
+    QWidget* MakeWinnerPage();
+    QWidget* MakeBlankPage(const QString& objectName);
+
+    void HandleNotice(int number, int argument);
+    void ShowPage(int index);
+    void StartDraw();
+    void RebuildWinnerPage();
+    void SelectDrawKeyOnUiPage(int fieldType);
+    QString DrawKeyLabel() const;
+
+    void LayOutChildren();
+    // Makes the outer size 780 x 560 once the frame around the client area is known.
+    void FitOuterSize();
+    void Centre();
+
+    AppData& data_;
+    Banner* banner_;
+    TabStrip* strip_;
+    ControlBar* bar_;
+    PrizeListTab* prizeTab_ = nullptr;
+    std::array<QWidget*, kPageCount> pages_{};
+    EscapeFilter* escape_;
+    QSize fittedFrame_{-1, -1};
+};
