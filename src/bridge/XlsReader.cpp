@@ -2,12 +2,14 @@
 
 #include <freexl.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "CompoundFileCheck.h"
 #include "FileAccess.h"
+#include "IsolatedRun.h"
 #include "SheetData.h"
 
 namespace {
@@ -34,61 +36,128 @@ class Workbook {
     const void* handle_ = nullptr;
 };
 
-}  // namespace
+// The cells travel from the isolated reader as records: row (4 bytes), column (2), kind (1),
+// then a number (8) or a text length (4) and its bytes.
+template <typename T>
+void Put(std::string& out, T value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
 
-void XlsReader::Read(const std::filesystem::path& path, SheetData& sheet) {
-    std::string bytes;
-    if (!FileAccess::ReadAll(path, bytes) || !CompoundFileCheck::DirectoryIsSound(bytes))
-        throw std::runtime_error("damaged compound file");
-    bytes = std::string();
+template <typename T>
+T Take(std::string_view& in) {
+    if (in.size() < sizeof(T)) throw std::runtime_error("truncated cell records");
+    T value;
+    std::memcpy(&value, in.data(), sizeof value);
+    in.remove_prefix(sizeof value);
+    return value;
+}
+
+void PutCell(std::string& out, uint32_t row, uint16_t column, SheetCell::Kind kind) {
+    Put(out, row);
+    Put(out, column);
+    Put(out, static_cast<uint8_t>(kind));
+}
+
+void PutText(std::string& out, const char* text) {
+    const std::string_view view(text ? text : "");
+    Put(out, static_cast<uint32_t>(view.size()));
+    out.append(view);
+}
+
+bool ReadCells(const std::filesystem::path& path, std::string& out) {
     Workbook book(path);
     unsigned int sheets = 0;
     if (freexl_get_info(book.get(), FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)
-        throw std::runtime_error("workbook without a worksheet");
-    if (freexl_select_active_worksheet(book.get(), 0) != FREEXL_OK)
-        throw std::runtime_error("first worksheet unreadable");
+        return false;
+    if (freexl_select_active_worksheet(book.get(), 0) != FREEXL_OK) return false;
     unsigned int rows = 0;
     unsigned short columns = 0;
-    if (freexl_worksheet_dimensions(book.get(), &rows, &columns) != FREEXL_OK)
-        throw std::runtime_error("worksheet dimensions unreadable");
-    if (rows > SheetData::kMaxRows || columns > SheetData::kMaxColumns)
-        throw std::runtime_error("worksheet too large");
+    if (freexl_worksheet_dimensions(book.get(), &rows, &columns) != FREEXL_OK) return false;
+    if (rows > SheetData::kMaxRows || columns > SheetData::kMaxColumns) return false;
 
     for (unsigned int r = 0; r < rows; ++r) {
         for (unsigned short c = 0; c < columns; ++c) {
             FreeXL_CellValue value;
-            if (freexl_get_cell_value(book.get(), r, c, &value) != FREEXL_OK)
-                throw std::runtime_error("cell unreadable");
-            SheetCell cell;
+            if (freexl_get_cell_value(book.get(), r, c, &value) != FREEXL_OK) return false;
             switch (value.type) {
                 case FREEXL_CELL_NULL:
-                    continue;
+                    break;
                 case FREEXL_CELL_INT:
-                    cell.number = value.value.int_value;
+                    PutCell(out, r, c, SheetCell::Kind::Number);
+                    Put(out, static_cast<double>(value.value.int_value));
                     break;
                 case FREEXL_CELL_DOUBLE:
-                    cell.number = value.value.double_value;
+                    PutCell(out, r, c, SheetCell::Kind::Number);
+                    Put(out, value.value.double_value);
                     break;
                 case FREEXL_CELL_TEXT:
                 case FREEXL_CELL_SST_TEXT:
-                    cell = sheet.TextCell(value.value.text_value ? value.value.text_value : "");
+                    PutCell(out, r, c, SheetCell::Kind::Text);
+                    PutText(out, value.value.text_value);
                     break;
                 case FREEXL_CELL_DATE:
                 case FREEXL_CELL_DATETIME:
                     // freexl already gives "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS".
-                    cell = sheet.TextCell(value.value.text_value ? value.value.text_value : "");
-                    cell.kind = SheetCell::Kind::IsoDate;
+                    PutCell(out, r, c, SheetCell::Kind::IsoDate);
+                    PutText(out, value.value.text_value);
                     break;
                 case FREEXL_CELL_TIME:
-                    cell.kind = SheetCell::Kind::Time;
+                    PutCell(out, r, c, SheetCell::Kind::Time);
                     break;
                 default:
-                    cell.kind = SheetCell::Kind::Error;
+                    PutCell(out, r, c, SheetCell::Kind::Error);
                     break;
             }
-            cell.row = r;
-            cell.column = c;
-            sheet.Add(cell);
+            if (out.size() > IsolatedRun::kMaxOutput) return false;
         }
     }
+    return true;
+}
+
+void AddCells(std::string_view in, SheetData& sheet) {
+    while (!in.empty()) {
+        const auto row = Take<uint32_t>(in);
+        const auto column = Take<uint16_t>(in);
+        const auto kind = static_cast<SheetCell::Kind>(Take<uint8_t>(in));
+        if (row >= SheetData::kMaxRows || column >= SheetData::kMaxColumns)
+            throw std::runtime_error("cell outside the sheet");
+        SheetCell cell;
+        switch (kind) {
+            case SheetCell::Kind::Number:
+                cell.number = Take<double>(in);
+                break;
+            case SheetCell::Kind::Text:
+            case SheetCell::Kind::IsoDate: {
+                const auto length = Take<uint32_t>(in);
+                if (length > in.size()) throw std::runtime_error("truncated cell records");
+                cell = sheet.TextCell(in.substr(0, length));
+                in.remove_prefix(length);
+                break;
+            }
+            case SheetCell::Kind::Time:
+            case SheetCell::Kind::Error:
+                break;
+            default:
+                throw std::runtime_error("unknown cell record");
+        }
+        cell.kind = kind;
+        cell.row = row;
+        cell.column = column;
+        sheet.Add(cell);
+    }
+}
+
+}  // namespace
+
+void XlsReader::Read(const std::filesystem::path& path, SheetData& sheet) {
+    {
+        std::string bytes;
+        if (!FileAccess::ReadAll(path, bytes) || !CompoundFileCheck::DirectoryIsSound(bytes))
+            throw std::runtime_error("damaged compound file");
+    }
+    // freexl 1.0.6 still overruns its buffers on some damaged record streams: it reads the
+    // file in a process of its own.
+    const auto cells = IsolatedRun::Run([&](std::string& out) { return ReadCells(path, out); });
+    if (!cells) throw std::runtime_error("legacy workbook unreadable");
+    AddCells(*cells, sheet);
 }
