@@ -20,6 +20,9 @@ bool EscapeFilter::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     // A pop-up (menu, combo box list) takes Escape to close itself, never the window.
     if (QApplication::activePopupWidget()) return QObject::eventFilter(watched, event);
-    if (QApplication::activeWindow() != window_) return QObject::eventFilter(watched, event);
+    // Decided by the window the key goes to rather than by the active window alone: a show
+    // just opened may take keys before the window system reports it active.
+    const auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || target->window() != window_) return QObject::eventFilter(watched, event);
     return true;
 }

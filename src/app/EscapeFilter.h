@@ -4,8 +4,8 @@
 
 class QWidget;
 
-// Swallows the Escape key while window is the active window, so that Escape never closes
-// the setup window. Escape still reaches the show, message boxes, other dialogs and pop-ups.
+// Swallows the Escape key on its way to window or any of its children, so that Escape never
+// closes the setup window. Escape still reaches the show, message boxes, other dialogs and pop-ups.
 class EscapeFilter : public QObject {
     Q_OBJECT
   public:

@@ -44,6 +44,8 @@ PrizeDialog::PrizeDialog(AppData& data, bool editMode, const Values& initial, QW
         w->setGeometry(DialogUnitsToPixels(this, x, y, cx, cy));
     };
     auto* frame = new QGroupBox(this);
+    // Outline only: the style's panel fill would lie over the preview painted beneath it.
+    frame->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid #c0c0c0; }"));
     place(frame, 7, 3, 276, 175);
 
     const auto label = [&](const QString& text, int y) {
