@@ -115,6 +115,8 @@ TEST(SheetImportFailure, UnreadableFilesGiveMinusThree) {
         // And one that overruns freexl's record parser: contained in the reader's child
         // process (under AddressSanitizer the child reports it and fails).
         {"legacy record stream that overruns freexl", QByteArray(), "freexl_record_overread.xls"},
+        {"legacy workbook that makes freexl free a wild pointer", QByteArray(),
+         "freexl_bad_free.xls"},
         {"legacy header and nothing else",
          QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0'), nullptr},
     };

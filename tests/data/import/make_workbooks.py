@@ -7,8 +7,8 @@ python3-openpyxl; LibreOffice, when installed, makes the .xls copies and the CSV
 freexl_overread.xls and freexl_huge_stream.xls are not made here: the workbook fuzzer found
 them (legacy workbooks whose directory claims a 28160-byte entry name and a 4 GiB stream).
 freexl_record_overread.xls, found the same way, makes freexl 1.0.6 copy past a heap buffer
-while it parses the workbook records; the import survives it only because freexl runs in a
-child process.
+while it parses the workbook records, and freexl_bad_free.xls makes it free a wild pointer;
+the import survives them only because freexl runs in a child process.
 """
 import datetime
 import os
