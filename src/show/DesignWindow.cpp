@@ -1,0 +1,169 @@
+#include "show/DesignWindow.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include "app/Notices.h"
+#include "model/AppData.h"
+#include "model/Prize.h"
+#include "show/DesignToolbox.h"
+#include "show/DrawEngine.h"
+#include "show/RoundState.h"
+
+namespace {
+constexpr int kToolboxMargin = 20;
+
+QString WithoutTrailingSpace(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace()) --end;
+    return text.left(end);
+}
+}  // namespace
+
+DesignWindow::DesignWindow(AppData& data, QWidget* parent, QRect screen)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), data_(data), renderer_(data) {
+    setObjectName(QStringLiteral("DesignWindow"));
+    setWindowTitle(QStringLiteral("抽奖界面设计"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    if (QFile::exists(QStringLiteral(":/icon.png")))
+        setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+
+    if (screen.isEmpty()) {
+        screen = QRect(0, 0, 800, 600);
+        if (QScreen* primary = QGuiApplication::primaryScreen())
+            screen = QRect(QPoint(0, 0), primary->geometry().size());
+    }
+    screen_ = screen;
+    setGeometry(screen_);
+    renderer_.Layout(QRect(QPoint(0, 0), screen_.size()));
+    renderer_.SetHelpText(QStringLiteral("抽奖界面设计 系统自动保存 按 Esc 键退出"));
+    buffer_ = QImage(screen_.size(), QImage::Format_ARGB32_Premultiplied);
+
+    data_.ResetSymbolFontSizes();
+    round_ = data_.Draw().NewRoundState();
+
+    toolbox_ = new DesignToolbox(data_, this);
+    offered_ = toolbox_->OfferedElements();
+    // The toolbox announced itself before it was known here.
+    PreparePreview();
+}
+
+DesignWindow::~DesignWindow() = default;
+
+bool DesignWindow::event(QEvent* e) {
+    if (NoticeEvent::NumberOf(e) == WM_DESIGN_CHANGED) {
+        OnDesignChanged(static_cast<NoticeEvent*>(e)->Argument());
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void DesignWindow::OnDesignChanged(int what) {
+    if (!toolbox_) return;
+    if (what == 1) renderer_.DropBackground();
+    PreparePreview();
+    if (what == 2) offered_ = toolbox_->OfferedElements();
+}
+
+void DesignWindow::PreparePreview() {
+    const int frame = data_.LastFrame();
+    round_->state = (frame >= RoundState::kPrize && frame <= RoundState::kWinners)
+                        ? frame
+                        : int(RoundState::kWelcome);
+    round_->title = WithoutTrailingSpace(data_.Title());
+    if (round_->title.isEmpty()) round_->title = QStringLiteral("这里是标题");
+    round_->selectedElement = toolbox_ ? toolbox_->SelectedElement() : -1;
+    if (!prizeSet_) {
+        // Prizes do not change while design mode is open: the picture is read once.
+        const std::vector<Prize*> prizes = data_.PrizesInDrawOrder();
+        data_.Draw().SetCurrentPrize(*round_, prizes.empty() ? -1 : prizes.front()->id);
+        prizeSet_ = true;
+    }
+    if (round_->state == RoundState::kRolling || round_->state == RoundState::kWinners) FillNames();
+    stale_ = true;
+    update();
+}
+
+void DesignWindow::FillNames() {
+    const int n = data_.PrizeUIType() == 1 ? kSampleNamesPicture : kSampleNamesText;
+    std::vector<RoundSelection>& selection = round_->selection;
+    selection.clear();
+    const DrawEngine& engine = data_.Draw();
+    for (const auto& [id, candidate] : data_.CandidateMap()) {
+        if (int(selection.size()) >= n) break;
+        QString text = engine.DrawKeyText(candidate);
+        if (!text.isEmpty()) selection.push_back(RoundSelection{id, std::move(text), QRect()});
+    }
+    if (!selection.empty()) return;
+    for (int i = 0; i < n; ++i)
+        selection.push_back(RoundSelection{i, QString::asprintf("大内密探%03d", i + 1), QRect()});
+}
+
+const QImage& DesignWindow::Render() {
+    renderer_.Paint(buffer_, *round_);
+    stale_ = false;
+    return buffer_;
+}
+
+void DesignWindow::paintEvent(QPaintEvent* event) {
+    if (stale_) Render();
+    QPainter p(this);
+    p.drawImage(event->rect(), buffer_, event->rect());
+}
+
+void DesignWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    toolbox_->show();
+    if (!toolboxPlaced_) {
+        // The frame is known once the toolbox is shown.
+        const int width = toolbox_->frameGeometry().width();
+        toolbox_->move(screen_.right() + 1 - kToolboxMargin - width,
+                       screen_.top() + kToolboxMargin);
+        toolboxPlaced_ = true;
+    }
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void DesignWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        reject();
+        return;
+    }
+    // Enter must not reach QDialog, which would look for a default button in the toolbox.
+    QWidget::keyPressEvent(event);
+}
+
+int DesignWindow::ElementAt(const QPoint& pos) const {
+    for (int id : offered_) {
+        const DesignSymbol* s = data_.FindSymbol(id);
+        if (s && s->box.contains(pos)) return id;
+    }
+    return -1;
+}
+
+void DesignWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const int id = ElementAt(event->position().toPoint());
+        if (id >= 0 && id != toolbox_->SelectedElement()) toolbox_->SelectElement(id);
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void DesignWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (ElementAt(event->position().toPoint()) >= 0)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+    QDialog::mouseMoveEvent(event);
+}
