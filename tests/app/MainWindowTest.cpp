@@ -158,14 +158,6 @@ TEST_F(MainWindowTest, EscapeDoesNothingHereButStillLeavesTheShow) {
     EXPECT_EQ(w.result(), 42);
 }
 
-TEST_F(MainWindowTest, TheCloseBoxEndsWithResultZero) {
-    MainWindow& w = Open();
-    w.setResult(42);
-    EXPECT_TRUE(w.close());
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.result(), 0);
-}
-
 TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndThePageToMendIt) {
     struct Case {
         const char* what;
@@ -185,27 +177,6 @@ TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndThePageToMendIt) {
              data_->AddPrize("一等奖", "", 1, 1, QString(), 0);
          },
          "指定的音乐文件不存在：<root>music/default.mp3", Ui::Icon::Information, 2},
-        {"all drawn",
-         [this] {
-             AddMusic();
-             AddCandidates(2);
-             const int id = data_->AddPrize("一等奖", "", 1, 1, QString(), 0);
-             auto winner = std::make_unique<Winner>();
-             winner->prize = id;
-             data_->AddWinner(std::move(winner));
-         },
-         "所有的奖项都已经抽取完成！", Ui::Icon::Warning, 3},
-        {"duplicate key",
-         [this] {
-             AddMusic();
-             data_->AddCandidate("7", "甲", "", "", 0);
-             data_->AddCandidate(" 7", "乙", "", "", 1);
-             data_->AddPrize("一等奖", "", 1, 1, QString(), 0);
-         },
-         "当前设置的是按 \"编号\"进行抽奖，该列内容不能为空且不能重复。\n经检查，在抽奖名单中“编号”"
-         "列有重复数据 \"7\"。\n\n您可以可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他抽"
-         "奖信息，以确保抽奖信息唯一。",
-         Ui::Icon::Information, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -253,10 +224,7 @@ TEST(DrawFailureTest, EveryCodeHasItsIconAndPage) {
     EXPECT_TRUE(empty.text.contains("在抽奖名单中“手机”列有空数据。"));
     const auto twice = MainWindow::DescribeDrawFailure(-6, "%1 x", "姓名");
     EXPECT_TRUE(twice.text.contains("“姓名”列有重复数据 \"%1 x\"。"));
-    EXPECT_EQ(MainWindow::DescribeDrawFailure(-7, "/m/a%1.mp3", "").text,
-              "指定的音乐文件不存在：/m/a%1.mp3");
     EXPECT_EQ(MainWindow::FieldTypeLabel(2), "姓名 + 部门");
-    EXPECT_EQ(MainWindow::FieldTypeLabel(3), "手机");
 }
 
 TEST_F(MainWindowTest, AShowFromTheStartButtonRecordsItsWinners) {
@@ -319,7 +287,8 @@ TEST_F(MainWindowTest, APrizeAddedJustBeforeQuittingReachesTheDataFile) {
             return dialog.result();
         };
         QTest::mouseClick(w.Prizes()->Button(PrizeListTab::kAdd), Qt::LeftButton);
-        EXPECT_TRUE(w.close());
+        w.setResult(42);
+        EXPECT_TRUE(w.close());  // the close box
         EXPECT_EQ(w.result(), 0);
         window_.reset();
         data_.reset();  // writes both files
