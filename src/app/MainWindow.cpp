@@ -18,6 +18,7 @@
 #include "model/AppData.h"
 #include "model/UiFont.h"
 #include "setup/PrizeListTab.h"
+#include "setup/UiRulesTab.h"
 #include "show/DrawEngine.h"
 
 namespace {
@@ -82,9 +83,9 @@ QWidget* MainWindow::MakeCandidatePage() {
     return MakeBlankPage(QStringLiteral("VT_TAB_CANDIDATE_LIST"));
 }
 
-// Placeholder until the UI-and-rules page exists: new UiRulesTab(data_, this).
 QWidget* MainWindow::MakeUiPage() {
-    return MakeBlankPage(QStringLiteral("VT_TAB_UI"));
+    uiTab_ = new UiRulesTab(data_, this);
+    return uiTab_;
 }
 
 // Placeholder until the winner page exists: new WinnerListTab(data_, this).
@@ -95,12 +96,13 @@ QWidget* MainWindow::MakeWinnerPage() {
 // Hook for the winner page: it rebuilds its list from the model here.
 void MainWindow::RebuildWinnerPage() {}
 
-// Hook for the UI-and-rules page: it shows the newly chosen draw key here.
-void MainWindow::SelectDrawKeyOnUiPage(int) {}
+void MainWindow::SelectDrawKeyOnUiPage(int fieldType) {
+    if (uiTab_) uiTab_->SelectDrawKey(fieldType);
+}
 
-// Until the UI-and-rules page supplies its own label this names the field itself.
+// The label the rules page shows for the draw key names the column in the messages.
 QString MainWindow::DrawKeyLabel() const {
-    return FieldTypeLabel(data_.FieldType());
+    return uiTab_ ? uiTab_->DrawKeyLabel() : FieldTypeLabel(data_.FieldType());
 }
 
 QString MainWindow::FieldTypeLabel(int fieldType) {

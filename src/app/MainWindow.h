@@ -12,6 +12,7 @@ class Banner;
 class ControlBar;
 class EscapeFilter;
 class PrizeListTab;
+class UiRulesTab;
 class TabStrip;
 
 // The setup window: banner, tab strip, the four pages and the control bar. Pages never call
@@ -79,6 +80,7 @@ class MainWindow : public QDialog {
     TabStrip* strip_;
     ControlBar* bar_;
     PrizeListTab* prizeTab_ = nullptr;
+    UiRulesTab* uiTab_ = nullptr;
     std::array<QWidget*, kPageCount> pages_{};
     EscapeFilter* escape_;
     QSize fittedFrame_{-1, -1};
