@@ -10,9 +10,12 @@ std::optional<std::string> IsolatedRun::Run(const std::function<bool(std::string
 
 #else
 
+#include <poll.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <cerrno>
 #include <csignal>
@@ -59,7 +62,20 @@ std::optional<std::string> IsolatedRun::Run(const std::function<bool(std::string
     std::string result;
     bool tooLarge = false;
     char buffer[1 << 16];
+    // A reader caught in a loop must not hold the program forever.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(kTimeLimitSeconds);
     for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd pfd{fds[0], POLLIN, 0};
+        const int ready = left.count() > 0 ? poll(&pfd, 1, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) {
+            tooLarge = true;  // out of time: treated like an oversized answer
+            kill(child, SIGKILL);
+            break;
+        }
         const ssize_t n = read(fds[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;

@@ -11,8 +11,10 @@
 class IsolatedRun {
   public:
     static constexpr size_t kMaxOutput = size_t{1} << 30;
+    // A legacy workbook that takes longer than this to read is given up.
+    static constexpr int kTimeLimitSeconds = 120;
 
     // The work's output when it returned true and its process ended normally; nothing when
-    // it failed, crashed or wrote more than kMaxOutput.
+    // it failed, crashed, ran out of time or wrote more than kMaxOutput.
     static std::optional<std::string> Run(const std::function<bool(std::string&)>& work);
 };
