@@ -87,10 +87,10 @@ class Synth:
         self.rng = np.random.default_rng(seed)
         # band-limited breath noise for the flute, made once and sliced per note
         noise = self.rng.standard_normal(SR * 4)
-        spec = np.fft.rfft(noise)
+        spectrum = np.fft.rfft(noise)
         f = np.fft.rfftfreq(len(noise), 1.0 / SR)
-        spec *= np.exp(-(((f - 2500.0) / 1800.0) ** 2))
-        self.breath = np.fft.irfft(spec, len(noise))
+        spectrum *= np.exp(-(((f - 2500.0) / 1800.0) ** 2))
+        self.breath = np.fft.irfft(spectrum, len(noise))
         self.breath /= np.abs(self.breath).max()
 
     def dizi(self, freq, dur, vel=1.0, grace=None):
