@@ -1,0 +1,188 @@
+#include "setup/WinnerListTab.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <vector>
+
+#include "app/CelvexLibrary.h"
+#include "app/Ui.h"
+#include "model/AppData.h"
+#include "model/Prize.h"
+#include "model/UiFont.h"
+#include "model/Utilities.h"
+#include "model/Winner.h"
+#include "setup/WinnerStatsDialog.h"
+
+namespace {
+
+constexpr int kWinnerRole = Qt::UserRole;
+constexpr int kExportFontSize = 11;
+
+const CelvexLibrary::Fields& ColumnTitles() {
+    static const CelvexLibrary::Fields titles = {QStringLiteral("奖项"), QStringLiteral("奖品"),
+                                                 QStringLiteral("中奖者"),
+                                                 QStringLiteral("中奖时间")};
+    return titles;
+}
+
+}  // namespace
+
+WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
+    : QWidget(parent), data_(data), bridgeFolder_(data.ProgramDir()), list_(new QTreeWidget(this)) {
+    setObjectName(QStringLiteral("VT_TAB_WINNER_LIST"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    static const char16_t* const kLabels[kButtonCount] = {u"导出", u"删除", u"统计"};
+    for (int i = 0; i < kButtonCount; ++i) {
+        auto* button = new QPushButton(QString::fromUtf16(kLabels[i]), this);
+        button->setGeometry(8 + 93 * i, 8, 90, 30);
+        buttons_[size_t(i)] = button;
+    }
+    connect(buttons_[kExport], &QPushButton::clicked, this, &WinnerListTab::Export);
+    connect(buttons_[kDelete], &QPushButton::clicked, this, &WinnerListTab::Delete);
+    connect(buttons_[kStats], &QPushButton::clicked, this, &WinnerListTab::ShowStats);
+
+    list_->setColumnCount(kColumnCount);
+    list_->setHeaderLabels(
+        {ColumnTitles()[0], ColumnTitles()[1], ColumnTitles()[2], ColumnTitles()[3]});
+    static const int kWidths[kColumnCount] = {90, 120, 150, 180};
+    for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kWidths[c]);
+    QHeaderView* header = list_->header();
+    header->setSectionsClickable(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list_->setSortingEnabled(false);
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true);
+    list_->setAllColumnsShowFocus(true);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setFrameShape(QFrame::NoFrame);
+    // Grid lines between cells, as a report list draws them.
+    list_->setStyleSheet(QStringLiteral(
+        "QTreeView::item { border-right: 1px solid #e0e0e0; border-bottom: 1px solid #e0e0e0; }"
+        "QTreeView::item:selected { background: palette(highlight);"
+        " color: palette(highlighted-text); }"));
+    // The selection stays as visible when the list loses the focus.
+    QPalette pal = list_->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    list_->setPalette(pal);
+    list_->installEventFilter(this);
+
+    Refresh();
+}
+
+Winner* WinnerListTab::RowWinner(const QTreeWidgetItem* row) {
+    return row ? static_cast<Winner*>(row->data(kPrize, kWinnerRole).value<void*>()) : nullptr;
+}
+
+void WinnerListTab::Refresh() {
+    list_->clear();
+    std::vector<Winner*> winners;
+    data_.WinnersInDrawOrder(winners);
+    for (Winner* winner : winners) {
+        const Prize* prize = data_.FindPrize(winner->prize);
+        if (!prize) continue;
+        auto* row = new QTreeWidgetItem(list_);
+        row->setText(kPrize, prize->name);
+        row->setText(kContent, prize->content);
+        row->setText(kShow, winner->show);
+        row->setText(kTime, winner->time);
+        row->setData(kPrize, kWinnerRole, QVariant::fromValue<void*>(winner));
+    }
+}
+
+bool WinnerListTab::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+A selects every row whatever the platform's key bindings say.
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_A && (key->modifiers() & Qt::ControlModifier)) {
+            list_->selectAll();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WinnerListTab::resizeEvent(QResizeEvent*) {
+    // Inside the painted frame (5, 43) - (W - 8, H - 8), one pixel in on every side.
+    list_->setGeometry(6, 44, width() - 15, height() - 53);
+}
+
+// Painted straight onto the page: Qt's backing store already double-buffers it.
+void WinnerListTab::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(QColor::fromRgba(0xFFC0C0C0));
+    painter.drawRect(QRect(5, 43, width() - 14, height() - 52));
+}
+
+void WinnerListTab::Delete() {
+    const int k = int(list_->selectedItems().size());
+    if (k == 0) {
+        Ui::Tell(this,
+                 QStringLiteral("%1\n\n%2")
+                     .arg(QStringLiteral("请先从列表中选择要删除的中奖记录."),
+                          QStringLiteral("您可以按Ctrl或Shift结合鼠标左键单击选择多个条目，"
+                                         "也可以直接按Ctrl+A全选")),
+                 Ui::Icon::Information);
+        return;
+    }
+    if (Ui::Tell(this, QStringLiteral("确定要删除这 %1 条中奖记录吗？").arg(k), Ui::Icon::Question,
+                 Ui::Buttons::YesNo) != Ui::Answer::Yes)
+        return;
+    for (int i = list_->topLevelItemCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* row = list_->topLevelItem(i);
+        if (!row->isSelected()) continue;
+        // RemoveWinner only compares the address, so a record that is already gone is
+        // simply not found; the returned record is destroyed here.
+        data_.RemoveWinner(RowWinner(row));
+        delete list_->takeTopLevelItem(i);
+    }
+    data_.Save(AppData::kSaveData);
+}
+
+void WinnerListTab::Export() {
+    const QString path = Ui::SaveFileName(this, QStringLiteral("Excel 文件(*.xlsx)|*.xls;*.xlsx||"),
+                                          QStringLiteral("中奖名单.xlsx"), QStringLiteral("xlsx"));
+    if (path.isEmpty()) return;
+    if (!ExportTo(path)) return;
+    if (Ui::Tell(this, QStringLiteral("导出成功！\n您要现在打开该Excel文件吗?"),
+                 Ui::Icon::Information, Ui::Buttons::YesNo) == Ui::Answer::Yes)
+        Ui::OpenWithDefaultProgram(path);
+}
+
+bool WinnerListTab::ExportTo(const QString& path) {
+    std::vector<Winner*> winners;
+    data_.WinnersInDrawOrder(winners);
+    std::vector<CelvexLibrary::Fields> rows(winners.size());
+    for (size_t i = 0; i < winners.size(); ++i) {
+        const Winner* winner = winners[i];
+        const Prize* prize = data_.FindPrize(winner->prize);
+        // A record whose prize is gone stays a row of null slots: empty cells in the sheet.
+        if (!prize) continue;
+        rows[i] = {prize->name, prize->content, winner->show, winner->time};
+    }
+    const CelvexLibrary::ExportOutcome outcome =
+        CelvexLibrary(bridgeFolder_)
+            .Export(path, ColumnTitles(), data_.Title(), TheUiFont().FaceName(), kExportFontSize,
+                    rows);
+    // Without the library or its function the export does nothing visible.
+    if (!outcome.loaded) return false;
+    if (outcome.success) return true;
+    Ui::Tell(this, ImportErrorText(outcome.error), Ui::Icon::Information);
+    return false;
+}
+
+void WinnerListTab::ShowStats() {
+    QWidget* owner = QApplication::activeWindow();
+    WinnerStatsDialog dialog(data_, owner ? owner : window());
+    Ui::Exec(dialog);
+}
