@@ -1,0 +1,211 @@
+#include "setup/CandidateListTab.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "app/Notices.h"
+#include "app/Ui.h"
+#include "model/AppData.h"
+#include "model/UiFont.h"
+#include "model/Utilities.h"
+#include "setup/CandidateListModel.h"
+#include "setup/GenerateNumbersDialog.h"
+#include "setup/ImportExamplesDialog.h"
+
+namespace {
+
+const QString kSpreadsheetFilter = QStringLiteral("Excel 文件(*.xls, *.xlsx)|*.xls;*.xlsx||");
+const QString kTextFilter = QStringLiteral("文本文件(*.txt)|*.txt||");
+
+class WaitCursor {
+  public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+bool AllEmpty(const CelvexLibrary::Fields& f) {
+    for (const QString& s : f)
+        if (!s.isEmpty()) return false;
+    return true;
+}
+
+}  // namespace
+
+CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
+    : QWidget(parent),
+      data_(data),
+      bridgeFolder_(data.ProgramDir()),
+      model_(new CandidateListModel(data, this)),
+      list_(new QTreeView(this)),
+      menu_(new QMenu(this)) {
+    setObjectName(QStringLiteral("VT_TAB_CANDIDATE_LIST"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    static const char16_t* const kLabels[kButtonCount] = {u"导入名单", u"生成编号", u"清空"};
+    for (int i = 0; i < kButtonCount; ++i) {
+        auto* button = new QPushButton(QString::fromUtf16(kLabels[i]), this);
+        button->setGeometry(8 + 93 * i, 8, 90, 30);
+        buttons_[size_t(i)] = button;
+    }
+    connect(buttons_[kImport], &QPushButton::clicked, this, &CandidateListTab::ShowImportMenu);
+    connect(buttons_[kGenerate], &QPushButton::clicked, this, &CandidateListTab::GenerateNumbers);
+    connect(buttons_[kClear], &QPushButton::clicked, this, &CandidateListTab::Clear);
+
+    connect(menu_->addAction(QStringLiteral("查看导入文件示例")), &QAction::triggered, this,
+            &CandidateListTab::ShowExamples);
+    menu_->addSeparator();
+    connect(menu_->addAction(QStringLiteral("从Excel文件导入")), &QAction::triggered, this,
+            [this] { Import(CelvexLibrary::ImportKind::Spreadsheet); });
+    connect(menu_->addAction(QStringLiteral("从文本文件导入")), &QAction::triggered, this,
+            [this] { Import(CelvexLibrary::ImportKind::Text); });
+
+    list_->setModel(model_);
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true);
+    list_->setSortingEnabled(false);
+    list_->setAllColumnsShowFocus(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setFrameShape(QFrame::NoFrame);
+    QHeaderView* header = list_->header();
+    header->setSectionsClickable(false);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (int c = 0; c < CandidateListModel::kColumnCount; ++c)
+        header->resizeSection(c, CandidateListModel::ColumnWidth(c));
+    // Grid lines between cells, as a report list draws them.
+    list_->setStyleSheet(QStringLiteral(
+        "QTreeView::item { border-right: 1px solid #e0e0e0; border-bottom: 1px solid #e0e0e0; }"
+        "QTreeView::item:selected { background: palette(highlight);"
+        " color: palette(highlighted-text); }"));
+}
+
+CandidateListTab::~CandidateListTab() = default;
+
+QRect CandidateListTab::ListFrame() const {
+    return QRect(QPoint(5, 43), QPoint(width() - 8 - 1, height() - 8 - 1));
+}
+
+QRect CandidateListTab::CountArea() const {
+    const int left = buttons_[kClear]->geometry().right() + 1 + 8;
+    return QRect(QPoint(left, 8), QPoint(width() - 8 - 1, 38 - 1));
+}
+
+QString CandidateListTab::CountText() const {
+    return QStringLiteral("共: %1").arg(model_->rowCount());
+}
+
+void CandidateListTab::resizeEvent(QResizeEvent*) {
+    list_->setGeometry(ListFrame().adjusted(1, 1, -1, -1));
+}
+
+// Painted straight onto the page: Qt's backing store already double-buffers it.
+void CandidateListTab::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(QColor(192, 192, 192));
+    const QRect frame = ListFrame();
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    QFont font(TheUiFont().FaceName());
+    font.setPointSize(10);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(CountArea(), Qt::AlignRight | Qt::AlignVCenter, CountText());
+}
+
+void CandidateListTab::ShowImportMenu() {
+    const QPushButton* button = buttons_[kImport];
+    menu_->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void CandidateListTab::ShowExamples() {
+    ImportExamplesDialog dialog(data_.ProgramDir(), this);
+    Ui::Exec(dialog);
+}
+
+int CandidateListTab::AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows) {
+    int keep = 0;
+    for (const CelvexLibrary::Fields& f : rows)
+        if (!AllEmpty(f)) ++keep;
+    if (keep == 0) return 0;
+    data_.ReserveCandidates(data_.Candidates().size() + size_t(keep));
+    model_->BeginAppend(keep);
+    for (const CelvexLibrary::Fields& f : rows) {
+        if (AllEmpty(f)) continue;
+        const int index = int(data_.Candidates().size());
+        data_.AddCandidate(f[0], f[1], f[2], f[3], index);
+    }
+    model_->EndAppend();
+    list_->scrollToBottom();
+    return keep;
+}
+
+void CandidateListTab::Import(CelvexLibrary::ImportKind kind) {
+    const QString path = Ui::OpenFileName(
+        this, kind == CelvexLibrary::ImportKind::Spreadsheet ? kSpreadsheetFilter : kTextFilter);
+    if (path.isEmpty()) return;
+    const CelvexLibrary::Fields titles = {QStringLiteral("编号"), QStringLiteral("姓名"),
+                                          QStringLiteral("部门"), QStringLiteral("手机")};
+    CelvexLibrary::ImportOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = CelvexLibrary(bridgeFolder_).Import(kind, path, titles);
+        if (outcome.loaded && outcome.success) AddImportedRows(outcome.rows);
+    }
+    if (outcome.loaded && !outcome.success) Ui::Tell(this, ImportErrorText(outcome.error));
+    // Saved and announced whatever happened, as the other pages expect.
+    data_.Save(AppData::kSaveCandidates);
+    update();
+    SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);
+}
+
+void CandidateListTab::GenerateNumbers() {
+    GenerateNumbersDialog dialog(data_.GenNumberList(), this);
+    if (Ui::Exec(dialog) != QDialog::Accepted) return;
+    const QStringList& texts = dialog.Texts();
+    {
+        WaitCursor wait;
+        const int n = int(texts.size());
+        data_.ReserveCandidates(data_.Candidates().size() + size_t(n));
+        model_->BeginAppend(n);
+        for (const QString& text : texts) {
+            const int index = int(data_.Candidates().size());
+            data_.AddCandidate(text, QString(), QString(), QString(), index);
+        }
+        model_->EndAppend();
+        list_->scrollToBottom();
+    }
+    data_.GenNumberList() = dialog.Settings();
+    data_.Save(AppData::kSaveCandidates);
+    update();
+    if (!texts.isEmpty()) SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);
+}
+
+void CandidateListTab::Clear() {
+    if (model_->rowCount() == 0) return;
+    if (Ui::Tell(this,
+                 QStringLiteral("如果已经开始抽奖，清空抽奖名单将同步删除相关的中奖名单。\n"
+                                "确定要清空吗？"),
+                 Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
+        return;
+    model_->BeginReset();
+    data_.ClearCandidates();
+    model_->EndReset();
+    data_.Save(AppData::kSaveCandidates | AppData::kSaveData);
+    update();
+    SendNotice(parentWidget(), WM_REFRESH_WINNERS);
+}
+
+void CandidateListTab::Reload() {
+    model_->BeginReset();
+    model_->EndReset();
+    update();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+#include "app/CelvexLibrary.h"
+
+class AppData;
+class CandidateListModel;
+class QMenu;
+class QPushButton;
+class QTreeView;
+
+// The candidate page of the setup window: import from a spreadsheet or text file through the
+// bridge, generate a run of numbers, show example files, clear. Every change is saved to the
+// candidate file at once; the parent hears WM_CANDIDATES_CHANGED after an import or a
+// generation that added something, and WM_REFRESH_WINNERS after a clear.
+class CandidateListTab : public QWidget {
+    Q_OBJECT
+  public:
+    enum ButtonIndex { kImport, kGenerate, kClear, kButtonCount };
+
+    CandidateListTab(AppData& data, QWidget* parent = nullptr);
+    ~CandidateListTab() override;
+
+    // The folder the bridge library is loaded from; data.ProgramDir() unless set.
+    void SetBridgeFolder(const QString& folder) { bridgeFolder_ = folder; }
+    const QString& BridgeFolder() const { return bridgeFolder_; }
+
+    void ShowImportMenu();
+    void ShowExamples();
+    // Asks for a file and imports it.
+    void Import(CelvexLibrary::ImportKind kind);
+    // Appends the rows handed back by the bridge, skipping those with four empty fields, in one
+    // view update. Returns how many were added.
+    int AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows);
+    void GenerateNumbers();
+    void Clear();
+    // Rereads the whole list, for when candidates changed elsewhere.
+    void Reload();
+
+    // "共: n" as painted.
+    QString CountText() const;
+    QRect CountArea() const;
+    QRect ListFrame() const;
+
+    QTreeView* List() const { return list_; }
+    CandidateListModel* Model() const { return model_; }
+    QMenu* ImportMenu() const { return menu_; }
+    QPushButton* Button(int index) const { return buttons_[size_t(index)]; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    AppData& data_;
+    QString bridgeFolder_;
+    CandidateListModel* model_;
+    QTreeView* list_;
+    QMenu* menu_;
+    std::array<QPushButton*, kButtonCount> buttons_{};
+};
