@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -17,6 +18,9 @@
 #include "model/Prize.h"
 #include "model/Winner.h"
 #include "setup/WinnerListTab.h"
+#include "show/DrawEngine.h"
+#include "show/RoundState.h"
+#include "show/ShowHost.h"
 #include "support/FakeUi.h"
 
 namespace {
@@ -352,6 +356,64 @@ TEST_F(WinnerListTabTest, ExportFailuresPromiseNoFile) {
     EXPECT_TRUE(fake_.messages.empty());
     EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("b.xlsx")));
     EXPECT_TRUE(fake_.opened.isEmpty());
+}
+
+// Plays the operator: presses on through every round until the finished screen.
+class SteppingHost : public ShowHost {
+  public:
+    explicit SteppingHost(DrawEngine& engine) : engine_(engine) {}
+    bool AskToContinue(const QString&) override { return true; }
+    void RunShow() override {
+        for (int guard = 0; guard < 1000; ++guard) {
+            if (engine_.Round()->state == RoundState::kFinished) return;
+            engine_.AdvanceStep();
+        }
+    }
+
+  private:
+    DrawEngine& engine_;
+};
+
+TEST_F(WinnerListTabTest, AFullShowEndsUpOnThePageInDrawOrder) {
+    ASSERT_TRUE(QDir(Folder()).mkpath(QStringLiteral("music")));
+    QFile music(Folder() + QStringLiteral("music/default.mp3"));
+    ASSERT_TRUE(music.open(QIODevice::WriteOnly));
+    music.write("ID3");
+    music.close();
+    for (int i = 0; i < 20; ++i)
+        data_->AddCandidate(QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')),
+                            QStringLiteral("人%1").arg(i), QStringLiteral("部"), QString(), i);
+    Prize(QStringLiteral("二等奖"), 1, 3);
+    Prize(QStringLiteral("一等奖"), 0, 2);
+    MakePage();
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+
+    SteppingHost host(data_->Draw());
+    ASSERT_TRUE(data_->Draw().StartDraw(host));
+    tab_->Refresh();  // what the setup window does when the show closes
+
+    EXPECT_EQ(Column(WinnerListTab::kPrize),
+              QStringList({"一等奖", "一等奖", "二等奖", "二等奖", "二等奖"}));
+    std::vector<Winner*> recorded;
+    data_->WinnersInDrawOrder(recorded);
+    ASSERT_EQ(recorded.size(), 5u);
+    QSet<int32_t> people;
+    for (int i = 0; i < 5; ++i) {
+        const Winner* w = recorded[size_t(i)];
+        people.insert(w->candidate);
+        EXPECT_EQ(WinnerListTab::RowWinner(List()->topLevelItem(i)), w);
+        EXPECT_EQ(List()->topLevelItem(i)->text(WinnerListTab::kShow),
+                  data_->Draw().DrawKeyText(w->candidate));
+        EXPECT_FALSE(w->time.isEmpty());
+    }
+    EXPECT_EQ(people.size(), 5);  // nobody wins twice
+    // The show saved each round: a page over the file shows the same rows.
+    AppData reread(Folder());
+    WinnerListTab fromFile(reread);
+    ASSERT_EQ(fromFile.List()->topLevelItemCount(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(fromFile.List()->topLevelItem(i)->text(WinnerListTab::kShow),
+                  List()->topLevelItem(i)->text(WinnerListTab::kShow));
 }
 
 }  // namespace
