@@ -88,13 +88,6 @@ TEST_F(WinnerStatsDialogTest, LayoutAndClosing) {
     EXPECT_EQ(dialog.List()->geometry(), DialogUnitsToPixels(&dialog, 7, 7, 370, 169));
     EXPECT_EQ(dialog.CloseButton()->geometry(), DialogUnitsToPixels(&dialog, 295, 180, 82, 14));
     EXPECT_EQ(dialog.CloseButton()->text(), QStringLiteral("关闭"));
-    const QStringList headers = {"奖项", "奖品", "总数", "已抽取", "剩余"};
-    const int widths[] = {100, 180, 80, 80, 80};
-    for (int c = 0; c < WinnerStatsDialog::kColumnCount; ++c) {
-        EXPECT_EQ(dialog.List()->headerItem()->text(c), headers[c]);
-        EXPECT_EQ(dialog.List()->columnWidth(c), widths[c]);
-    }
-    EXPECT_EQ(dialog.font().family(), dialog.List()->font().family());
 
     // Both the button and Esc close it as cancelled.
     for (bool byEscape : {false, true}) {
