@@ -17,8 +17,10 @@
 #include "controls/TabStrip.h"
 #include "model/AppData.h"
 #include "model/UiFont.h"
+#include "setup/CandidateListTab.h"
 #include "setup/PrizeListTab.h"
 #include "setup/UiRulesTab.h"
+#include "setup/WinnerListTab.h"
 #include "show/DrawEngine.h"
 
 namespace {
@@ -68,19 +70,9 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-QWidget* MainWindow::MakeBlankPage(const QString& objectName) {
-    auto* page = new QWidget(this);
-    page->setObjectName(objectName);
-    page->setAutoFillBackground(true);
-    QPalette pal = page->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    page->setPalette(pal);
-    return page;
-}
-
-// Placeholder until the candidate page exists: new CandidateListTab(data_, this).
 QWidget* MainWindow::MakeCandidatePage() {
-    return MakeBlankPage(QStringLiteral("VT_TAB_CANDIDATE_LIST"));
+    candidateTab_ = new CandidateListTab(data_, this);
+    return candidateTab_;
 }
 
 QWidget* MainWindow::MakeUiPage() {
@@ -88,13 +80,14 @@ QWidget* MainWindow::MakeUiPage() {
     return uiTab_;
 }
 
-// Placeholder until the winner page exists: new WinnerListTab(data_, this).
 QWidget* MainWindow::MakeWinnerPage() {
-    return MakeBlankPage(QStringLiteral("VT_TAB_WINNER_LIST"));
+    winnerTab_ = new WinnerListTab(data_, this);
+    return winnerTab_;
 }
 
-// Hook for the winner page: it rebuilds its list from the model here.
-void MainWindow::RebuildWinnerPage() {}
+void MainWindow::RebuildWinnerPage() {
+    if (winnerTab_) winnerTab_->Refresh();
+}
 
 void MainWindow::SelectDrawKeyOnUiPage(int fieldType) {
     if (uiTab_) uiTab_->SelectDrawKey(fieldType);

@@ -11,8 +11,10 @@ class AppData;
 class Banner;
 class ControlBar;
 class EscapeFilter;
+class CandidateListTab;
 class PrizeListTab;
 class UiRulesTab;
+class WinnerListTab;
 class TabStrip;
 
 // The setup window: banner, tab strip, the four pages and the control bar. Pages never call
@@ -57,11 +59,10 @@ class MainWindow : public QDialog {
     void moveEvent(QMoveEvent* event) override;
 
   private:
-    // One factory per page, so the real pages replace the placeholders here alone.
+    // The pages other than the prize page, each made in one place.
     QWidget* MakeCandidatePage();
     QWidget* MakeUiPage();
     QWidget* MakeWinnerPage();
-    QWidget* MakeBlankPage(const QString& objectName);
 
     void HandleNotice(int number, int argument);
     void ShowPage(int index);
@@ -81,6 +82,8 @@ class MainWindow : public QDialog {
     ControlBar* bar_;
     PrizeListTab* prizeTab_ = nullptr;
     UiRulesTab* uiTab_ = nullptr;
+    CandidateListTab* candidateTab_ = nullptr;
+    WinnerListTab* winnerTab_ = nullptr;
     std::array<QWidget*, kPageCount> pages_{};
     EscapeFilter* escape_;
     QSize fittedFrame_{-1, -1};
