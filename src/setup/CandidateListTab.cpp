@@ -71,7 +71,7 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
     list_->setUniformRowHeights(true);
     list_->setSortingEnabled(false);
     list_->setAllColumnsShowFocus(true);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);

@@ -154,15 +154,17 @@ TEST_F(CandidateListTabTest, LayoutColumnsMenuAndPainting) {
     const QRect area = tab_->CountArea();
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (qGray(shot.pixel(x, y)) < 100) (x > area.center().x() ? darkAtRight : darkAtLeft) = true;
+            if (qGray(shot.pixel(x, y)) < 100)
+                (x > area.center().x() ? darkAtRight : darkAtLeft) = true;
     EXPECT_TRUE(darkAtRight);
     EXPECT_FALSE(darkAtLeft);
 }
 
 TEST_F(CandidateListTabTest, TextImportAppendsNumberedRowsSavesAndNotifies) {
     MakePage(10);
-    ImportText("编号,姓名,部门,手机\nA1,张三,销售,13900000001\n"
-               "A2,李四,研发,13900000002\nA3,王五,财务,13900000003\n");
+    ImportText(
+        "编号,姓名,部门,手机\nA1,张三,销售,13900000001\n"
+        "A2,李四,研发,13900000002\nA3,王五,财务,13900000003\n");
     EXPECT_TRUE(fake_.messages.empty());
     ASSERT_EQ(fake_.fileRequests.size(), 1u);
     EXPECT_EQ(fake_.fileRequests[0].filter, QStringLiteral("文本文件(*.txt)|*.txt||"));
@@ -251,8 +253,9 @@ TEST_F(CandidateListTabTest, ClearAsksAndRemovesCandidatesWithTheirWinners) {
     fake_.answers.push_back(Ui::Answer::No);
     tab_->Clear();
     ASSERT_EQ(fake_.messages.size(), 1u);
-    EXPECT_EQ(fake_.messages[0].text,
-              QStringLiteral("如果已经开始抽奖，清空抽奖名单将同步删除相关的中奖名单。\n确定要清空吗？"));
+    EXPECT_EQ(
+        fake_.messages[0].text,
+        QStringLiteral("如果已经开始抽奖，清空抽奖名单将同步删除相关的中奖名单。\n确定要清空吗？"));
     EXPECT_EQ(fake_.messages[0].icon, Ui::Icon::Question);
     EXPECT_EQ(fake_.messages[0].buttons, Ui::Buttons::YesNo);
     EXPECT_EQ(tab_->Model()->rowCount(), 4);

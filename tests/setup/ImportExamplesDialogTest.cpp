@@ -39,14 +39,9 @@ class ImportExamplesDialogTest : public ::testing::Test {
     FakeUi fake_;
 };
 
-TEST_F(ImportExamplesDialogTest, StartsOnTheFirstExampleWithItsCaptionsAndPicture) {
+TEST_F(ImportExamplesDialogTest, StartsOnTheFirstExampleAndItsPicture) {
     ImportExamplesDialog dialog(kBuildFolder);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("导入文件示例"));
-    EXPECT_EQ(dialog.CloseButton()->text(), QStringLiteral("关闭"));
     ASSERT_EQ(dialog.Examples()->count(), 4);
-    EXPECT_EQ(dialog.Examples()->itemText(0),
-              QStringLiteral("导入文件示例：Excel导入，按姓名和部门抽奖"));
-    EXPECT_EQ(dialog.Examples()->itemText(3), QStringLiteral("导入文件示例：文本导入，按编号抽奖"));
     EXPECT_EQ(dialog.Examples()->geometry().left(), 100);
     EXPECT_EQ(dialog.Examples()->geometry().right(), dialog.width() - 101);
     EXPECT_EQ(dialog.Position(), 1);
