@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include "app/Notices.h"
 #include "model/AppData.h"
@@ -18,6 +19,7 @@
 
 namespace {
 constexpr int kToolboxMargin = 20;
+constexpr int kToolboxFallbackMs = 250;
 
 QString WithoutTrailingSpace(const QString& text) {
     qsizetype end = text.size();
@@ -64,6 +66,7 @@ bool DesignWindow::event(QEvent* e) {
         OnDesignChanged(static_cast<NoticeEvent*>(e)->Argument());
         return true;
     }
+    if (e->type() == QEvent::WindowActivate && toolbox_) ShowToolbox();
     return QDialog::event(e);
 }
 
@@ -122,16 +125,40 @@ void DesignWindow::paintEvent(QPaintEvent* event) {
 
 void DesignWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    toolbox_->show();
-    if (!toolboxPlaced_) {
-        // The frame is known once the toolbox is shown.
-        const int width = toolbox_->frameGeometry().width();
-        toolbox_->move(screen_.right() + 1 - kToolboxMargin - width,
-                       screen_.top() + kToolboxMargin);
-        toolboxPlaced_ = true;
-    }
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
+    // The toolbox is mapped once the window manager has taken this window on (it is active
+    // then): mapped earlier, it is not known as this window's own and ends up beneath it.
+    // Without an activation (some platforms never send one) it comes up a little later.
+    QTimer::singleShot(kToolboxFallbackMs, this, &DesignWindow::ShowToolbox);
+}
+
+void DesignWindow::ShowToolbox() {
+    if (!isVisible()) return;
+    if (!toolboxPlaced_) {
+        // Placed before it is mapped, so that the window manager puts its frame there.
+        PlaceToolbox();
+        toolbox_->installEventFilter(this);
+        toolboxPlaced_ = true;
+    }
+    toolbox_->show();
+    toolbox_->raise();
+}
+
+void DesignWindow::PlaceToolbox() {
+    const int width = toolbox_->frameGeometry().width();
+    toolbox_->move(screen_.right() + 1 - kToolboxMargin - width, screen_.top() + kToolboxMargin);
+}
+
+bool DesignWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The frame's width is known only after the toolbox is mapped: keep its right edge in place.
+    if (watched == toolbox_ && !frameKnown_ &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        toolbox_->frameGeometry().size() != toolbox_->size()) {
+        frameKnown_ = true;
+        PlaceToolbox();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void DesignWindow::keyPressEvent(QKeyEvent* event) {

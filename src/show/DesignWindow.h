@@ -36,6 +36,7 @@ class DesignWindow : public QDialog {
 
   protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,6 +44,8 @@ class DesignWindow : public QDialog {
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
+    void ShowToolbox();
+    void PlaceToolbox();
     void OnDesignChanged(int what);
     void PreparePreview();
     void FillNames();
@@ -59,4 +62,5 @@ class DesignWindow : public QDialog {
     bool stale_ = true;
     bool prizeSet_ = false;
     bool toolboxPlaced_ = false;
+    bool frameKnown_ = false;
 };
