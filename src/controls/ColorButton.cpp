@@ -152,3 +152,7 @@ void ColorButton::leaveEvent(QEvent* event) {
     update();
     QPushButton::leaveEvent(event);
 }
+
+ColorPalettePopup* ColorButton::Palette() const {
+    return palette_.data();
+}

@@ -48,7 +48,7 @@ class ColorButton : public QPushButton {
     void OpenPalette();
     bool IsPaletteOpen() const { return paletteOpen_; }
     // The open palette, or nullptr.
-    ColorPalettePopup* Palette() const { return palette_.data(); }
+    ColorPalettePopup* Palette() const;
     bool IsMouseOver() const { return mouseOver_; }
 
     // kAutomatic maps to an invalid QColor and back; the alpha of a QColor is dropped.
