@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QRect>
 
 class QFont;
+class QTreeView;
 class QWidget;
 
 // Gives the font to every descendant of window and then to window itself.
@@ -14,3 +16,9 @@ void SetFontOnAll(QWidget* window, const QFont& font);
 QRect DialogUnitsToPixels(const QWidget* widget, int x, int y, int w, int h);
 // The factor the screen of widget applies to the 96-dpi pixel sizes.
 double DialogUnitScale(const QWidget* widget);
+
+// Makes a tree view look and behave like a report list: flat rows selected whole, grid lines
+// between cells, fixed headers that do not sort. With keepSelectionVisible the selection
+// looks the same when the list loses the focus.
+void SetUpReportList(QTreeView* list, QAbstractItemView::SelectionMode mode,
+                     bool keepSelectionVisible);

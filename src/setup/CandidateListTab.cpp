@@ -9,6 +9,7 @@
 
 #include "app/Notices.h"
 #include "app/Ui.h"
+#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "model/UiFont.h"
 #include "model/Utilities.h"
@@ -66,26 +67,13 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
             [this] { Import(CelvexLibrary::ImportKind::Text); });
 
     list_->setModel(model_);
-    list_->setRootIsDecorated(false);
-    list_->setItemsExpandable(false);
-    list_->setUniformRowHeights(true);
-    list_->setSortingEnabled(false);
-    list_->setAllColumnsShowFocus(true);
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SetUpReportList(list_, QAbstractItemView::ExtendedSelection, false);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
     QHeaderView* header = list_->header();
-    header->setSectionsClickable(false);
-    header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
     for (int c = 0; c < CandidateListModel::kColumnCount; ++c)
         header->resizeSection(c, CandidateListModel::ColumnWidth(c));
-    // Grid lines between cells, as a report list draws them.
-    list_->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #e0e0e0; border-bottom: 1px solid #e0e0e0; }"
-        "QTreeView::item:selected { background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
 }
 
 CandidateListTab::~CandidateListTab() = default;

@@ -7,6 +7,7 @@
 
 #include "app/Notices.h"
 #include "app/Ui.h"
+#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Utilities.h"
@@ -47,27 +48,9 @@ PrizeListTab::PrizeListTab(AppData& data, QWidget* parent)
                             QStringLiteral("奖品图")});
     static const int kWidths[kColumnCount] = {50, 90, 120, 60, 60, 150};
     for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kWidths[c]);
-    list_->header()->setSectionsClickable(false);
-    list_->header()->setStretchLastSection(false);
+    SetUpReportList(list_, QAbstractItemView::ExtendedSelection, true);
     list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    list_->setSortingEnabled(false);
-    list_->setRootIsDecorated(false);
-    list_->setItemsExpandable(false);
-    list_->setUniformRowHeights(true);
-    list_->setAllColumnsShowFocus(true);
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setFrameShape(QFrame::NoFrame);
-    // Grid lines between cells, as a report list draws them.
-    list_->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #e0e0e0; border-bottom: 1px solid #e0e0e0; }"
-        "QTreeView::item:selected { background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
-    // The selection stays as visible when the list loses the focus.
-    QPalette pal = list_->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
-    list_->setPalette(pal);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { Modify(true); });
 
     Fill();

@@ -11,6 +11,7 @@
 
 #include "app/CelvexLibrary.h"
 #include "app/Ui.h"
+#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/UiFont.h"
@@ -52,28 +53,9 @@ WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
         {ColumnTitles()[0], ColumnTitles()[1], ColumnTitles()[2], ColumnTitles()[3]});
     static const int kWidths[kColumnCount] = {90, 120, 150, 180};
     for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kWidths[c]);
-    QHeaderView* header = list_->header();
-    header->setSectionsClickable(false);
-    header->setStretchLastSection(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    list_->setSortingEnabled(false);
-    list_->setRootIsDecorated(false);
-    list_->setItemsExpandable(false);
-    list_->setUniformRowHeights(true);
-    list_->setAllColumnsShowFocus(true);
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SetUpReportList(list_, QAbstractItemView::ExtendedSelection, true);
+    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->setFrameShape(QFrame::NoFrame);
-    // Grid lines between cells, as a report list draws them.
-    list_->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #e0e0e0; border-bottom: 1px solid #e0e0e0; }"
-        "QTreeView::item:selected { background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
-    // The selection stays as visible when the list loses the focus.
-    QPalette pal = list_->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
-    list_->setPalette(pal);
     list_->installEventFilter(this);
 
     Refresh();

@@ -28,21 +28,8 @@ WinnerStatsDialog::WinnerStatsDialog(const AppData& data, QWidget* parent)
                             QStringLiteral("已抽取"), QStringLiteral("剩余")});
     static const int kWidths[kColumnCount] = {100, 180, 80, 80, 80};
     for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kWidths[c]);
-    QHeaderView* header = list_->header();
-    header->setSectionsClickable(false);
-    header->setStretchLastSection(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    list_->setRootIsDecorated(false);
-    list_->setItemsExpandable(false);
-    list_->setUniformRowHeights(true);
-    list_->setAllColumnsShowFocus(true);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Grid lines between cells, as a report list draws them.
-    list_->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #e0e0e0; border-bottom: 1px solid #e0e0e0; }"
-        "QTreeView::item:selected { background: palette(highlight);"
-        " color: palette(highlighted-text); }"));
+    SetUpReportList(list_, QAbstractItemView::SingleSelection, false);
+    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     Fill(data);
     SetFontOnAll(this, TheUiFont().Font());
