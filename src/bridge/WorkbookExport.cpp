@@ -52,6 +52,9 @@ bool Write(const std::string& file, const char* const* titles, const ExportReque
     const auto check = [&ok](lxw_error error) { ok = ok && error == LXW_NO_ERROR; };
 
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    // The five columns are wider than a portrait page: print them on one page across, so
+    // the merged title is not cut in two.
+    if (sheet) worksheet_fit_to_pages(sheet, 1, 0);
     const std::string font = Utf8(request.fontName);
     const double size = request.fontSize > 0 ? request.fontSize : 11;
 
