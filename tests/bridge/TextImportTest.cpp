@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QStringEncoder>
 
-#include <iconv.h>
-
 #include "bridge/BridgeCalls.h"
 #include "support/TestFolder.h"
 
@@ -24,22 +22,6 @@ QByteArray Encode(const QString& text, QStringConverter::Encoding encoding, bool
     QStringEncoder encoder(
         encoding, bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     return encoder.encode(text);
-}
-
-QByteArray ToGb18030(const QString& text) {
-    QByteArray in = text.toUtf8();
-    iconv_t cd = iconv_open("GB18030", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return QByteArray();
-    QByteArray out(in.size() * 2 + 16, '\0');
-    char* src = in.data();
-    size_t srcLeft = static_cast<size_t>(in.size());
-    char* dst = out.data();
-    size_t dstLeft = static_cast<size_t>(out.size());
-    const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1)) return QByteArray();
-    out.resize(out.size() - static_cast<qsizetype>(dstLeft));
-    return out;
 }
 
 struct SplitCase {
@@ -85,7 +67,7 @@ TEST(TextImportEncoding, EveryCommonEncodingGivesTheSameRows) {
     const QString text = QStringLiteral("编号，姓名,部门,手机\n001,张三，销售部,13800138000\n");
     QString crlf = text;
     crlf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    const QByteArray gb18030 = ToGb18030(text);
+    const QByteArray gb18030 = ToCharset(text, "GB18030");
     ASSERT_FALSE(gb18030.isEmpty());
     const std::vector<std::pair<const char*, QByteArray>> files = {
         {"UTF-8", Encode(text, QStringConverter::Utf8, false)},

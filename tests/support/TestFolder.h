@@ -20,5 +20,7 @@ class TestFolder {
     QTemporaryDir dir_;
 };
 
-// Text in GBK bytes (through iconv, as the files use it).
+// Text in the bytes of an iconv character set; empty when it cannot be converted.
+QByteArray ToCharset(const QString& text, const char* charset);
+// Text in GBK bytes, as the data files use it.
 QByteArray ToGbk(const QString& text);
