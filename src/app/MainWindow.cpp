@@ -272,3 +272,8 @@ void MainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
 }
+
+void MainWindow::SetBridgeFolder(const QString& folder) {
+    if (candidateTab_) candidateTab_->SetBridgeFolder(folder);
+    if (winnerTab_) winnerTab_->SetBridgeFolder(folder);
+}

@@ -49,6 +49,8 @@ class MainWindow : public QDialog {
     ControlBar* Bar() const { return bar_; }
     QWidget* PageAt(int index) const { return pages_[size_t(index)]; }
     PrizeListTab* Prizes() const { return prizeTab_; }
+    // The folder the bridge library is loaded from, for the import and the export.
+    void SetBridgeFolder(const QString& folder);
 
   protected:
     bool event(QEvent* event) override;

@@ -1,25 +1,67 @@
 #include <QApplication>
+#include <QCoreApplication>
+#include <QTextStream>
 
+#include <cstring>
 #include <exception>
 #include <memory>
 
+#include "app/AppFolders.h"
 #include "app/MainWindow.h"
 #include "app/Ui.h"
 #include "model/AppData.h"
 #include "model/UiFont.h"
+#include "show/DrawVerifier.h"
+
+namespace {
+
+void NameApplication() {
+    // No organisation: the per-user data folder is ".../Vantoria" itself.
+    QCoreApplication::setApplicationName(QStringLiteral("Vantoria"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.19"));
+}
+
+// vantoria --verify [FOLDER]: checks the draw record without a window.
+int RunVerify(int argc, char** argv, int at) {
+    QCoreApplication app(argc, argv);
+    NameApplication();
+    const QString folder =
+        at + 1 < argc ? QString::fromLocal8Bit(argv[at + 1]) : AppFolders::Resolve().data;
+    const DrawVerifier::Report report = DrawVerifier::Verify(folder);
+    QTextStream out(stdout);
+    for (const QString& line : report.lines) out << line << '\n';
+    return report.outcome;
+}
+
+// vantoria --data-folder: where the operator's files are kept.
+int RunDataFolder(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    NameApplication();
+    QTextStream(stdout) << AppFolders::Resolve().data << '\n';
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantoria"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.19"));
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--verify") == 0) return RunVerify(argc, argv, i);
+        if (std::strcmp(argv[i], "--data-folder") == 0) return RunDataFolder(argc, argv);
+    }
 
+    QApplication app(argc, argv);
+    NameApplication();
+
+    const AppFolders folders = AppFolders::Resolve();
+    for (const QString& notice : folders.notices) Ui::Tell(nullptr, notice, Ui::Icon::Warning);
     // The data model is loaded before any window exists.
-    AppData& data = TheAppData();
+    AppData& data = CreateAppData(folders.share, folders.data);
 
     int result = -1;
     std::unique_ptr<MainWindow> window;
     try {
         window = std::make_unique<MainWindow>(data);
+        window->SetBridgeFolder(folders.library);
     } catch (const std::exception&) {
         window.reset();
     }

@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "model/AtomicFileWriter.h"
 #include "model/CandidateFile.h"
 #include "model/DataFile.h"
+#include "model/RescueStore.h"
 #include "model/Utilities.h"
 #include "show/DrawEngine.h"
+#include "show/DrawRecord.h"
 
 namespace {
 
@@ -30,9 +33,22 @@ const QString kDefaultFontName = QStringLiteral("微软雅黑");
 
 }  // namespace
 
-AppData::AppData(const QString& programDir) : programDir_(programDir) {
-    if (!programDir_.isEmpty() && !programDir_.endsWith(QLatin1Char('/')))
-        programDir_ += QLatin1Char('/');
+namespace {
+QString WithSlash(QString dir) {
+    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    return dir;
+}
+}  // namespace
+
+AppData::AppData(const QString& programDir) : AppData(programDir, programDir) {}
+
+AppData::AppData(const QString& shareDir, const QString& dataDir)
+    : programDir_(WithSlash(shareDir)), dataDir_(WithSlash(dataDir)) {
+    if (dataDir_.isEmpty()) readOnly_ = true;
+    Load();
+}
+
+void AppData::Load() {
     RebuildDefaultSymbols();
     musicList_ = MediaList({
         {QStringLiteral("默认音乐"), programDir_ + QStringLiteral("music/default.mp3"), false},
@@ -44,6 +60,7 @@ AppData::AppData(const QString& programDir) : programDir_(programDir) {
         {QStringLiteral("吉星高照"), programDir_ + QStringLiteral("image/jxgz.jpg"), false},
     });
     draw_ = std::make_unique<DrawEngine>(*this);
+    if (dataDir_.isEmpty()) return;
 
     const QString candidatePath = CandidateFilePath();
     if (!LoadCandidateFile(candidatePath) && FileExists(candidatePath, false))
@@ -59,10 +76,37 @@ AppData::AppData(const QString& programDir) : programDir_(programDir) {
 AppData::~AppData() {
     Save(kSaveCandidates | kSaveData);
     if (draw_) draw_->DropRound();
-    ClearWinners();
-    ClearCandidates();
+    winners_.clear();
+    candidateMap_.clear();
+    candidates_.clear();
     ClearPrizes();
     draw_.reset();
+}
+
+QString AppData::DrawRecordPath() const {
+    return dataDir_ + DrawRecord::FileName();
+}
+
+bool AppData::AppendToRecord(const QJsonObject& event) {
+    if (readOnly_) return true;
+    if (!record_) record_ = std::make_unique<DrawRecord>(DrawRecordPath());
+    if (record_->Append(event)) {
+        NoteWriteSucceeded(record_->Path());
+        return true;
+    }
+    ReportWriteFailure(SaveProblem{record_->Path(), record_->LastError(), QString()});
+    return false;
+}
+
+void AppData::RecordRemoval(const Winner& w, const QString& why) {
+    AppendToRecord(QJsonObject{
+        {QStringLiteral("type"), why},
+        {QStringLiteral("prize"), w.prize},
+        {QStringLiteral("candidate"), w.candidate},
+        {QStringLiteral("text"), w.show},
+        {QStringLiteral("won"), w.time},
+        {QStringLiteral("time"), LocalTimeText()},
+    });
 }
 
 // Candidates
@@ -96,6 +140,11 @@ void AppData::AddCandidateRecord(std::unique_ptr<Candidate> candidate) {
 void AppData::ClearCandidates() {
     candidateMap_.clear();
     candidates_.clear();
+    if (const size_t n = TotalWinners(); n > 0) {
+        AppendToRecord(QJsonObject{{QStringLiteral("type"), QStringLiteral("clear")},
+                                   {QStringLiteral("count"), static_cast<qint64>(n)},
+                                   {QStringLiteral("time"), LocalTimeText()}});
+    }
     ClearWinners();
 }
 
@@ -140,6 +189,8 @@ Prize* AppData::FindPrize(int32_t id) const {
 void AppData::DeletePrize(int32_t id) {
     auto it = prizes_.find(id);
     if (it == prizes_.end()) return;
+    if (const WinnerVector* v = WinnersOfPrize(id))
+        for (const auto& w : *v) RecordRemoval(*w, QStringLiteral("delete"));
     winners_.erase(id);
     prizes_.erase(it);
 }
@@ -198,11 +249,13 @@ bool AppData::IsWinner(int32_t candidateId) const {
     return false;
 }
 
-std::unique_ptr<Winner> AppData::RemoveWinner(const Winner* record) {
+std::unique_ptr<Winner> AppData::RemoveWinner(const Winner* record, Removal why) {
     if (!record) return nullptr;
     for (auto& [prize, vec] : winners_) {
         for (auto it = vec.begin(); it != vec.end(); ++it) {
             if (it->get() == record) {
+                RecordRemoval(**it, why == Removal::Voided ? QStringLiteral("void")
+                                                           : QStringLiteral("delete"));
                 std::unique_ptr<Winner> out = std::move(*it);
                 vec.erase(it);
                 return out;
@@ -219,6 +272,7 @@ void AppData::ClearWinners() {
 void AppData::RemoveOrphanWinners() {
     for (auto it = winners_.begin(); it != winners_.end();) {
         if (!prizes_.count(it->first)) {
+            for (const auto& w : it->second) RecordRemoval(*w, QStringLiteral("delete"));
             it = winners_.erase(it);
         } else {
             ++it;
@@ -273,10 +327,12 @@ void AppData::ResetSymbolFontSizes() {
 
 // Files
 
-void AppData::KeepDamagedCopy(const QString& path, bool& pending) {
-    if (!pending) return;
-    pending = false;
-    if (!FileExists(path, false)) return;
+bool AppData::KeepDamagedCopy(const QString& path, bool& pending) {
+    if (!pending) return true;
+    if (!FileExists(path, false)) {
+        pending = false;
+        return true;
+    }
     const QFileInfo info(path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString copy = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
@@ -286,7 +342,10 @@ void AppData::KeepDamagedCopy(const QString& path, bool& pending) {
                QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n) +
                QLatin1Char('.') + info.suffix();
     }
-    QFile::copy(path, copy);
+    // Only a copy that is really there lets the damaged original be replaced.
+    if (!QFile::copy(path, copy) || QFileInfo(copy).size() != info.size()) return false;
+    pending = false;
+    return true;
 }
 
 bool AppData::LoadDataFile(const QString& path, bool isDefaultsFile) {
@@ -294,8 +353,8 @@ bool AppData::LoadDataFile(const QString& path, bool isDefaultsFile) {
 }
 
 bool AppData::SaveDataFile() {
-    KeepDamagedCopy(DataFilePath(), dataFileDamaged_);
-    return DataFile::Save(*this, DataFilePath());
+    const bool kept = KeepDamagedCopy(DataFilePath(), dataFileDamaged_);
+    return WriteOrRescue(DataFilePath(), DataFile::Serialize(*this), kept);
 }
 
 bool AppData::LoadCandidateFile(const QString& path) {
@@ -303,11 +362,58 @@ bool AppData::LoadCandidateFile(const QString& path) {
 }
 
 bool AppData::SaveCandidateFile() {
-    KeepDamagedCopy(CandidateFilePath(), candidateFileDamaged_);
-    return CandidateFile::Save(*this, CandidateFilePath());
+    const bool kept = KeepDamagedCopy(CandidateFilePath(), candidateFileDamaged_);
+    return WriteOrRescue(CandidateFilePath(), CandidateFile::Serialize(*this), kept);
+}
+
+bool AppData::WriteOrRescue(const QString& path, const QByteArray& bytes, bool damagedCopyKept) {
+    QString reason;
+    if (bytes.isEmpty()) {
+        reason = QStringLiteral("the file could not be built");
+    } else if (!damagedCopyKept) {
+        reason = QStringLiteral("no copy of the damaged file could be kept");
+    } else if (AtomicFileWriter::Write(path, bytes, &reason)) {
+        NoteWriteSucceeded(path);
+        return true;
+    }
+    SaveProblem problem{path, reason, QString()};
+    QString rescue;
+    if (!bytes.isEmpty() && Rescues().Write(path, bytes, &rescue, nullptr)) problem.rescue = rescue;
+    ReportWriteFailure(problem);
+    return false;
+}
+
+void AppData::SetSaveReporter(std::function<void(const SaveProblem&)> onFailure,
+                              std::function<void()> onRecovery) {
+    onSaveFailure_ = std::move(onFailure);
+    onSaveRecovery_ = std::move(onRecovery);
+}
+
+void AppData::SetRescueFolder(const QString& folder) {
+    rescues_ = std::make_unique<RescueStore>(folder);
+}
+
+RescueStore& AppData::Rescues() {
+    if (!rescues_) rescues_ = std::make_unique<RescueStore>(RescueStore::UserFolder());
+    return *rescues_;
+}
+
+void AppData::ReportWriteFailure(const SaveProblem& problem) {
+    if (std::find(failing_.begin(), failing_.end(), problem.file) == failing_.end())
+        failing_.push_back(problem.file);
+    lastProblem_ = problem;
+    if (onSaveFailure_) onSaveFailure_(problem);
+}
+
+void AppData::NoteWriteSucceeded(const QString& path) {
+    auto it = std::find(failing_.begin(), failing_.end(), path);
+    if (it == failing_.end()) return;
+    failing_.erase(it);
+    if (failing_.empty() && onSaveRecovery_) onSaveRecovery_();
 }
 
 bool AppData::Save(int flags) {
+    if (readOnly_) return true;
     bool ok = true;
     if (flags & kSaveCandidates) ok = SaveCandidateFile() && ok;
     if (flags & kSaveData) ok = SaveDataFile() && ok;
@@ -326,6 +432,13 @@ std::unique_ptr<AppData>& GlobalSlot() {
 AppData& TheAppData() {
     auto& slot = GlobalSlot();
     if (!slot) slot = std::make_unique<AppData>(ExeDirectory());
+    return *slot;
+}
+
+AppData& CreateAppData(const QString& shareDir, const QString& dataDir) {
+    auto& slot = GlobalSlot();
+    slot.reset();
+    slot = std::make_unique<AppData>(shareDir, dataDir);
     return *slot;
 }
 

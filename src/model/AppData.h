@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -14,6 +16,15 @@
 #include "model/Winner.h"
 
 class DrawEngine;
+class DrawRecord;
+class RescueStore;
+
+// A file that could not be written where it belongs.
+struct SaveProblem {
+    QString file;
+    QString reason;
+    QString rescue;  // where a complete copy went instead; empty when none could be written
+};
 
 // Settings of the number generator.
 struct GenNumberSettings {
@@ -33,23 +44,42 @@ class AppData {
     using CandidateList = std::vector<std::unique_ptr<Candidate>>;
     using WinnerVector = std::vector<std::unique_ptr<Winner>>;
 
+    // Why a winner record leaves the model, as the draw record tells it.
+    enum class Removal { Deleted, Voided };
+
     // Builds the defaults and reads cd.xml, then data.xml (or init.xml when there is none)
-    // from programDir, which ends with "/".
+    // from programDir, which ends with "/": media, defaults and data in one folder.
     explicit AppData(const QString& programDir);
-    // Writes both files back.
+    // The same with the shipped media and init.xml in shareDir and the operator's files
+    // (cd.xml, data.xml, the draw record) in dataDir. An empty dataDir reads nothing.
+    AppData(const QString& shareDir, const QString& dataDir);
+    // Writes both files back (unless read-only).
     ~AppData();
     AppData(const AppData&) = delete;
     AppData& operator=(const AppData&) = delete;
 
+    // The folder of the shipped media and init.xml.
     const QString& ProgramDir() const { return programDir_; }
-    QString CandidateFilePath() const { return programDir_ + candidateFileName_; }
-    QString DataFilePath() const { return programDir_ + dataFileName_; }
+    // The folder of cd.xml, data.xml and the draw record.
+    const QString& DataDir() const { return dataDir_; }
+    QString CandidateFilePath() const { return dataDir_ + candidateFileName_; }
+    QString DataFilePath() const { return dataDir_ + dataFileName_; }
     QString DefaultsFilePath() const { return programDir_ + QStringLiteral("init.xml"); }
+    QString DrawRecordPath() const;
+
+    // A read-only model writes nothing: no data file, no candidate file, no draw record.
+    // Rehearsals and the verifier use it.
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool ReadOnly() const { return readOnly_; }
+    // Appends an event to the draw record (nothing when read-only). A record that cannot be
+    // written is reported like a failed save; it never stops the caller.
+    bool AppendToRecord(const QJsonObject& event);
 
     // Candidates
     Candidate* AddCandidate(const QString& no, const QString& name, const QString& department,
                             const QString& tel, int32_t index);
     void AddCandidateRecord(std::unique_ptr<Candidate> candidate);
+    // Also clears every winner (told to the draw record).
     void ClearCandidates();
     const CandidateList& Candidates() const { return candidates_; }
     const std::map<int32_t, Candidate*>& CandidateMap() const { return candidateMap_; }
@@ -76,8 +106,9 @@ class AppData {
     void AddWinner(std::unique_ptr<Winner> winner);
     int WinnerCount(int32_t prizeId) const;
     bool IsWinner(int32_t candidateId) const;
-    // Takes the record out of its vector and hands it back (null when not found).
-    std::unique_ptr<Winner> RemoveWinner(const Winner* record);
+    // Takes the record out of its vector and hands it back (null when not found); the draw
+    // record learns of it.
+    std::unique_ptr<Winner> RemoveWinner(const Winner* record, Removal why = Removal::Deleted);
     void ClearWinners();
     void RemoveOrphanWinners();
     void WinnersInDrawOrder(std::vector<Winner*>& out) const;
@@ -123,8 +154,18 @@ class AppData {
     DrawEngine& Draw() { return *draw_; }
 
     // Bit kSaveCandidates writes cd.xml, bit kSaveData data.xml. True when all asked for were
-    // written.
+    // written. A file that cannot be written goes to a rescue copy and is reported.
     bool Save(int flags);
+
+    // Told of every file (or draw record) that could not be written, and once all writes
+    // succeed again after that. The windows turn these into a warning.
+    void SetSaveReporter(std::function<void(const SaveProblem&)> onFailure,
+                         std::function<void()> onRecovery);
+    bool SavesFailing() const { return !failing_.empty(); }
+    const SaveProblem& LastSaveProblem() const { return lastProblem_; }
+    // Where rescue copies go; the per-user data folder unless set.
+    void SetRescueFolder(const QString& folder);
+    RescueStore& Rescues();
 
     // File readers and writers (the functions behind the load order and Save).
     bool LoadDataFile(const QString& path, bool isDefaultsFile);
@@ -133,12 +174,21 @@ class AppData {
     bool SaveCandidateFile();
 
   private:
+    void Load();
+    void RecordRemoval(const Winner& winner, const QString& why);
     int32_t NextCandidateId();
     int32_t NextPrizeId();
-    // Keeps a copy of a file that could not be read to its end before it is first replaced.
-    void KeepDamagedCopy(const QString& path, bool& pending);
+    // Keeps a copy of a file that could not be read to its end before it is first replaced;
+    // false when that copy could not be made (the file must not be replaced then).
+    bool KeepDamagedCopy(const QString& path, bool& pending);
+    bool WriteOrRescue(const QString& path, const QByteArray& bytes, bool damagedCopyKept);
+    void ReportWriteFailure(const SaveProblem& problem);
+    void NoteWriteSucceeded(const QString& path);
 
     QString programDir_;
+    QString dataDir_;
+    bool readOnly_ = false;
+    std::unique_ptr<DrawRecord> record_;
 
     int32_t tabIndex_ = 0;
     GenNumberSettings genNumberList_;
@@ -165,9 +215,18 @@ class AppData {
 
     bool candidateFileDamaged_ = false;
     bool dataFileDamaged_ = false;
+
+    std::unique_ptr<RescueStore> rescues_;
+    std::function<void(const SaveProblem&)> onSaveFailure_;
+    std::function<void()> onSaveRecovery_;
+    std::vector<QString> failing_;
+    SaveProblem lastProblem_;
 };
 
 // The one AppData of the process, created (and loaded from the program folder) on first use.
 AppData& TheAppData();
+// Creates the one AppData with its shipped files in shareDir and the operator's in dataDir
+// (replacing one that exists).
+AppData& CreateAppData(const QString& shareDir, const QString& dataDir);
 // Deletes it, which saves both files. Safe to call when none exists.
 void DestroyAppData();

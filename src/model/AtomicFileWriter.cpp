@@ -1,24 +1,94 @@
 #include "model/AtomicFileWriter.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "model/Platform.h"
 
-bool AtomicFileWriter::Write(const QString& path, const QByteArray& bytes) {
-    if (QFileInfo(path).isDir()) return false;
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+namespace {
+const char* StepFailureText(AtomicFileWriter::Step step) {
+    switch (step) {
+        case AtomicFileWriter::Step::Open:
+            return "Permission denied";
+        case AtomicFileWriter::Step::Write:
+            return "No space left on device";
+        case AtomicFileWriter::Step::Flush:
+        case AtomicFileWriter::Step::Sync:
+            return "Input/output error";
+        case AtomicFileWriter::Step::Rename:
+            return "Read-only file system";
+    }
+    return "Input/output error";
+}
+}  // namespace
+
+QString AtomicFileWriter::TemporaryPath(const QString& path) {
+    // One fixed name per file, so a save killed half-way leaves something findable.
+    return path + QStringLiteral(".saving");
+}
+
+void AtomicFileWriter::RemoveLeftover(const QString& path) {
+    const QString temp = TemporaryPath(path);
+    if (QFileInfo(temp).isFile()) QFile::remove(temp);
+}
+
+void AtomicFileWriter::InjectFailure(Step step, const QString& pathSuffix) {
+    injectedStep_ = static_cast<int>(step);
+    injectedSuffix_ = pathSuffix;
+}
+
+void AtomicFileWriter::ClearInjectedFailures() {
+    injectedStep_ = -1;
+    injectedSuffix_.clear();
+    failAfter_ = -1;
+}
+
+bool AtomicFileWriter::Fails(Step step, const QString& path) {
+    return injectedStep_ == static_cast<int>(step) && path.endsWith(injectedSuffix_);
+}
+
+bool AtomicFileWriter::Write(const QString& path, const QByteArray& bytes, QString* reason) {
+    auto fail = [&](const QString& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (QFileInfo(path).isDir()) return fail(QStringLiteral("Is a directory"));
+    const QString temp = TemporaryPath(path);
+    QFile file(temp);
+    if (Fails(Step::Open, path)) return fail(QString::fromLatin1(StepFailureText(Step::Open)));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fail(file.errorString());
+    auto abandon = [&](const QString& why) {
+        file.close();
+        QFile::remove(temp);
+        return fail(why);
+    };
     qint64 toWrite = bytes.size();
     if (failAfter_ >= 0 && failAfter_ < toWrite) toWrite = failAfter_;
-    if (file.write(bytes.constData(), toWrite) != toWrite || toWrite != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    if (file.write(bytes.constData(), toWrite) != toWrite || toWrite != bytes.size() ||
+        Fails(Step::Write, path)) {
+        const QString why = file.error() != QFileDevice::NoError
+                                ? file.errorString()
+                                : QString::fromLatin1(StepFailureText(Step::Write));
+        return abandon(why);
     }
-    if (!file.flush() || !Platform::FlushToDisk(file.handle())) {
-        file.cancelWriting();
-        return false;
+    if (!file.flush() || Fails(Step::Flush, path))
+        return abandon(file.error() != QFileDevice::NoError
+                           ? file.errorString()
+                           : QString::fromLatin1(StepFailureText(Step::Flush)));
+    if (!Platform::FlushToDisk(file.handle()) || Fails(Step::Sync, path))
+        return abandon(QString::fromLatin1(StepFailureText(Step::Sync)));
+    file.close();
+    QString renameError;
+    if (Fails(Step::Rename, path)) {
+        QFile::remove(temp);
+        return fail(QString::fromLatin1(StepFailureText(Step::Rename)));
     }
-    return file.commit();
+    if (!Platform::ReplaceFile(temp, path, &renameError)) {
+        QFile::remove(temp);
+        return fail(renameError);
+    }
+    // The rename reaches the disk with its folder; a folder that cannot be synced keeps the
+    // new file all the same.
+    Platform::SyncDirectory(QFileInfo(path).absolutePath());
+    return true;
 }

@@ -160,6 +160,11 @@ void AppendEscaped(QByteArray& out, const QString& text) {
 // writer's per-attribute buffering costs more than the whole save may take. The bytes are
 // the same XML, and the encoding step is the shared one.
 bool CandidateFile::Save(const AppData& data, const QString& path) {
+    const QByteArray bytes = Serialize(data);
+    return !bytes.isEmpty() && AtomicFileWriter::Write(path, bytes);
+}
+
+QByteArray CandidateFile::Serialize(const AppData& data) {
     QByteArray utf8;
     utf8.reserve(static_cast<qsizetype>(64 + data.Candidates().size() * 120));
     utf8 += "<Vantoria><CandidateList>";
@@ -182,6 +187,6 @@ bool CandidateFile::Save(const AppData& data, const QString& path) {
     }
     utf8 += "</CandidateList></Vantoria>\n";
     QByteArray bytes = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n";
-    if (!XmlDocument::EncodeForFile(utf8, bytes)) return false;
-    return AtomicFileWriter::Write(path, bytes);
+    if (!XmlDocument::EncodeForFile(utf8, bytes)) return QByteArray();
+    return bytes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class AppData;
@@ -10,6 +11,8 @@ class CandidateFile {
     // Appends the stored candidates; true when the file was read to its end. A file that is
     // not well-formed adds nothing; an error in a candidate keeps those before it.
     static bool Load(AppData& data, const QString& path);
+    // The whole file as it is written; empty when it cannot be built.
+    static QByteArray Serialize(const AppData& data);
     // Writes the whole list anew; false leaves the old file as it was.
     static bool Save(const AppData& data, const QString& path);
 };

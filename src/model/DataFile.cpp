@@ -133,8 +133,13 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
 }
 
 bool DataFile::Save(const AppData& data, const QString& path) {
+    const QByteArray bytes = Serialize(data);
+    return !bytes.isEmpty() && AtomicFileWriter::Write(path, bytes);
+}
+
+QByteArray DataFile::Serialize(const AppData& data) {
     std::unique_ptr<XmlDocument> doc = XmlDocument::Create("Vantoria");
-    if (!doc) return false;
+    if (!doc) return QByteArray();
     xmlNodePtr root = doc->Root();
 
     xmlNodePtr prizes = xmlNewChild(root, nullptr, BAD_CAST "PrizeList", nullptr);
@@ -186,7 +191,5 @@ bool DataFile::Save(const AppData& data, const QString& path) {
         }
     }
 
-    const QByteArray bytes = doc->Serialize();
-    if (bytes.isEmpty()) return false;
-    return AtomicFileWriter::Write(path, bytes);
+    return doc->Serialize();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class AppData;
@@ -9,6 +10,8 @@ class DataFile {
   public:
     // True when the file was read to its end. What was read before an error stays.
     static bool Load(AppData& data, const QString& path, bool isDefaultsFile);
+    // The whole file as it is written; empty when it cannot be built.
+    static QByteArray Serialize(const AppData& data);
     // Writes the whole file anew; false leaves the old file as it was.
     static bool Save(const AppData& data, const QString& path);
 };

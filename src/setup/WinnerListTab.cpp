@@ -17,7 +17,9 @@
 #include "model/UiFont.h"
 #include "model/Utilities.h"
 #include "model/Winner.h"
+#include "setup/VerifyReportDialog.h"
 #include "setup/WinnerStatsDialog.h"
+#include "show/DrawVerifier.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
     setObjectName(QStringLiteral("VT_TAB_WINNER_LIST"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    static const char16_t* const kLabels[kButtonCount] = {u"导出", u"删除", u"统计"};
+    static const char16_t* const kLabels[kButtonCount] = {u"导出", u"删除", u"统计", u"验证记录"};
     for (int i = 0; i < kButtonCount; ++i) {
         auto* button = new QPushButton(QString::fromUtf16(kLabels[i]), this);
         button->setGeometry(8 + 93 * i, 8, 90, 30);
@@ -47,6 +49,7 @@ WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
     connect(buttons_[kExport], &QPushButton::clicked, this, &WinnerListTab::Export);
     connect(buttons_[kDelete], &QPushButton::clicked, this, &WinnerListTab::Delete);
     connect(buttons_[kStats], &QPushButton::clicked, this, &WinnerListTab::ShowStats);
+    connect(buttons_[kVerify], &QPushButton::clicked, this, &WinnerListTab::VerifyRecord);
 
     list_->setColumnCount(kColumnCount);
     list_->setHeaderLabels(
@@ -166,5 +169,15 @@ bool WinnerListTab::ExportTo(const QString& path) {
 void WinnerListTab::ShowStats() {
     QWidget* owner = QApplication::activeWindow();
     WinnerStatsDialog dialog(data_, owner ? owner : window());
+    Ui::Exec(dialog);
+}
+
+void WinnerListTab::VerifyRecord() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const DrawVerifier::Report report = DrawVerifier::Verify(data_.DataDir());
+    QApplication::restoreOverrideCursor();
+    QWidget* owner = QApplication::activeWindow();
+    VerifyReportDialog dialog(report.lines, report.outcome == DrawVerifier::kPassed,
+                              owner ? owner : window());
     Ui::Exec(dialog);
 }

@@ -17,7 +17,7 @@ class WinnerListTab : public QWidget {
     Q_OBJECT
   public:
     enum Column { kPrize, kContent, kShow, kTime, kColumnCount };
-    enum ButtonIndex { kExport, kDelete, kStats, kButtonCount };
+    enum ButtonIndex { kExport, kDelete, kStats, kVerify, kButtonCount };
 
     WinnerListTab(AppData& data, QWidget* parent = nullptr);
 
@@ -26,6 +26,8 @@ class WinnerListTab : public QWidget {
     void Export();
     void Delete();
     void ShowStats();
+    // Checks the draw record of the data folder and shows what it found.
+    void VerifyRecord();
 
     // The folder the bridge library is loaded from (ends with "/"); the program folder unless
     // changed.

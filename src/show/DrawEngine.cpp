@@ -3,18 +3,23 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLocale>
 
 #include <algorithm>
 #include <numeric>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "model/AppData.h"
 #include "model/Utilities.h"
+#include "show/RecordFormat.h"
 #include "show/ShowHost.h"
 
-DrawEngine::DrawEngine(AppData& data) : data_(data), clock_([] { return std::time(nullptr); }) {}
+DrawEngine::DrawEngine(AppData& data)
+    : data_(data),
+      clock_([] { return std::time(nullptr); }),
+      secretSource_([] { return ShowKeys::FromEntropy(); }) {}
 
 DrawEngine::~DrawEngine() = default;
 
@@ -53,13 +58,13 @@ int DrawEngine::WinnerCount(int32_t prizeId) const {
 }
 
 int DrawEngine::RemainingCandidates() const {
-    return static_cast<int>(pool_.size() + pending_.size());
+    return static_cast<int>(pool_.Remaining());
 }
 
 void DrawEngine::ClearQueueAndPool() {
     queue_.clear();
     cursor_ = 0;
-    pool_.clear();
+    pool_.Clear();
 }
 
 void DrawEngine::BuildPrizeQueue() {
@@ -139,8 +144,6 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         return false;
     }
 
-    pool_.clear();
-    pending_.clear();
     {
         std::unordered_set<int32_t> winners;
         if (!data_.AllowRepeat()) {
@@ -153,7 +156,7 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         for (const auto& [id, c] : data_.CandidateMap()) {
             if (data_.AllowRepeat() || !winners.count(id)) ids.push_back(id);
         }
-        pool_.append(ids);
+        pool_.Reset(ids);
     }
 
     BuildPrizeQueue();
@@ -167,18 +170,18 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         data_.SetDrawStatus(kAllPrizesDone, QString());
         return false;
     }
-    if (pool_.empty()) {
+    if (pool_.Remaining() == 0) {
         ClearQueueAndPool();
         data_.SetDrawStatus(kPoolEmpty, QString());
         return false;
     }
-    if (!data_.AllowRepeat() && int64_t(pool_.size()) < slotsLeft) {
+    if (!data_.AllowRepeat() && int64_t(pool_.Remaining()) < slotsLeft) {
         const QString question =
             QStringLiteral(
                 "候选人数不足，本轮抽奖不能全部完成，要继续吗？\n详情：还剩 %1 个中奖名额，"
                 "剩余候选人数为 %2。规则中不允许重复中奖。")
                 .arg(slotsLeft)
-                .arg(pool_.size());
+                .arg(pool_.Remaining());
         if (!host.AskToContinue(question)) {
             ClearQueueAndPool();
             data_.SetDrawStatus(kOperatorDeclined, QString());
@@ -199,12 +202,23 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     if (!ValidateDraw(host)) return false;
     cursor_ = 0;
     SkipCompletedPrizes();
+    keys_ = std::make_unique<ShowKeys>(secretSource_(), chainLength_);
+    keyIndex_ = 0;
+    rolls_ = 0;
+    stream_.reset();
+    showId_ = ShowKeys::Hex(keys_->Commitment()).left(16);
     round_ = NewRoundState();
+    round_->fingerprint = ShowKeys::Fingerprint(keys_->Commitment());
+    // The commitment is on disk before the room sees its fingerprint.
+    RecordShowStart();
     host.RunShow();
+    RecordShowEnd();
     round_.reset();
+    stream_.reset();
+    keys_.reset();
     queue_.clear();
     cursor_ = 0;
-    pool_.clear();
+    pool_.Clear();
     return true;
 }
 
@@ -264,6 +278,10 @@ void DrawEngine::AdvanceStep() {
     if (n == RoundState::kPrize) {
         round_->selection.clear();
     } else if (n == RoundState::kRolling) {
+        // Every rolling screen draws with a key of its own, revealed when its round is kept.
+        ++keyIndex_;
+        rolls_ = 0;
+        if (keys_) stream_ = std::make_unique<KeyedStream>(keys_->RoundKey(keyIndex_));
         RollSelection();
     } else if (n == RoundState::kWinners) {
         CommitRound();
@@ -272,28 +290,22 @@ void DrawEngine::AdvanceStep() {
 }
 
 void DrawEngine::RollSelection() {
-    if (!round_) return;
+    if (!round_ || !stream_) return;
     round_->selection.clear();
-    const int k = round_->batchSize;
-    Seed(static_cast<uint32_t>(clock_()));
-    for (int i = 0; i < k; ++i) {
-        if (pool_.empty()) {
-            pool_.append(pending_);
-            pending_.clear();
-            if (pool_.empty()) break;
-        }
-        const size_t pos = static_cast<size_t>(NextRandom()) % pool_.size();
-        const int32_t id = pool_.TakeAt(pos);
+    ++rolls_;
+    for (int32_t id : pool_.Roll(round_->batchSize, *stream_))
         round_->selection.push_back(RoundSelection{id, DrawKeyText(id), QRect()});
-    }
-    for (const RoundSelection& e : round_->selection) pending_.push_back(e.candidate);
 }
 
 void DrawEngine::CommitRound() {
     if (!round_) return;
     const QString stamp = LocalTimeText(clock_());
+    std::vector<int32_t> ids;
+    ids.reserve(round_->selection.size());
+    for (const RoundSelection& e : round_->selection) ids.push_back(e.candidate);
+    // The record line is on disk before the winners are kept and shown.
+    RecordRound(stamp);
     AppData::WinnerVector& winners = data_.WinnerVectorOf(round_->prizeId);
-    std::unordered_map<int32_t, int> toRemove;
     for (const RoundSelection& e : round_->selection) {
         auto w = std::make_unique<Winner>();
         w->prize = round_->prizeId;
@@ -301,26 +313,69 @@ void DrawEngine::CommitRound() {
         w->show = e.text;
         w->time = stamp;
         winners.push_back(std::move(w));
-        if (!data_.AllowRepeat()) ++toRemove[e.candidate];
     }
-    // The first occurrence of each winner leaves the pending list; the rest go back to the
-    // pool.
-    if (!toRemove.empty()) {
-        std::vector<int32_t> kept;
-        kept.reserve(pending_.size());
-        for (int32_t id : pending_) {
-            auto it = toRemove.find(id);
-            if (it != toRemove.end() && it->second > 0) {
-                --it->second;
-                continue;
-            }
-            kept.push_back(id);
-        }
-        pending_ = std::move(kept);
-    }
-    pool_.append(pending_);
-    pending_.clear();
+    pool_.Commit(ids, data_.AllowRepeat());
+    stream_.reset();
     data_.Save(AppData::kSaveData);
+}
+
+void DrawEngine::RecordShowStart() {
+    QJsonArray prizes;
+    for (const Prize* p : queue_) {
+        prizes.append(QJsonObject{{QStringLiteral("id"), p->id},
+                                  {QStringLiteral("name"), p->name},
+                                  {QStringLiteral("count"), p->count},
+                                  {QStringLiteral("batch"), p->batch},
+                                  {QStringLiteral("drawn"), data_.WinnerCount(p->id)}});
+    }
+    QJsonArray winners;
+    for (const auto& [prize, vec] : data_.Winners()) {
+        for (const auto& w : vec) winners.append(QJsonArray{w->prize, w->candidate});
+    }
+    data_.AppendToRecord(QJsonObject{
+        {QStringLiteral("type"), QStringLiteral("show")},
+        {QStringLiteral("show"), showId_},
+        {QStringLiteral("time"), LocalTimeText(clock_())},
+        {QStringLiteral("commit"), ShowKeys::Hex(keys_->Commitment())},
+        {QStringLiteral("chain"), keys_->ChainLength()},
+        {QStringLiteral("field"), data_.FieldType()},
+        {QStringLiteral("repeat"), data_.AllowRepeat()},
+        {QStringLiteral("pool"), RecordFormat::PoolRuns(pool_.PoolIds())},
+        {QStringLiteral("prizes"), prizes},
+        {QStringLiteral("winners"), winners},
+    });
+}
+
+void DrawEngine::RecordRound(const QString& stamp) {
+    if (!keys_) return;
+    const Prize* prize = data_.FindPrize(round_->prizeId);
+    QJsonArray winners;
+    for (const RoundSelection& e : round_->selection)
+        winners.append(QJsonArray{e.candidate, e.text});
+    data_.AppendToRecord(QJsonObject{
+        {QStringLiteral("type"), QStringLiteral("round")},
+        {QStringLiteral("show"), showId_},
+        {QStringLiteral("key_index"), keyIndex_},
+        {QStringLiteral("key"), ShowKeys::Hex(keys_->RoundKey(keyIndex_))},
+        {QStringLiteral("prize"), round_->prizeId},
+        {QStringLiteral("prize_name"), prize ? prize->name : QString()},
+        {QStringLiteral("round"), round_->roundNumber},
+        {QStringLiteral("batch"), round_->batchSize},
+        {QStringLiteral("rolls"), rolls_},
+        {QStringLiteral("time"), stamp},
+        {QStringLiteral("winners"), winners},
+    });
+}
+
+void DrawEngine::RecordShowEnd() {
+    if (!keys_) return;
+    data_.AppendToRecord(QJsonObject{
+        {QStringLiteral("type"), QStringLiteral("end")},
+        {QStringLiteral("show"), showId_},
+        {QStringLiteral("time"), LocalTimeText(clock_())},
+        {QStringLiteral("secret"), ShowKeys::Hex(keys_->Secret())},
+        {QStringLiteral("rounds"), keyIndex_},
+    });
 }
 
 int DrawEngine::ChooseDrawKeyField() {

@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "show/CandidatePool.h"
+#include "show/DrawPool.h"
+#include "show/KeyedStream.h"
 #include "show/RoundState.h"
+#include "show/ShowKeys.h"
 
 class AppData;
 struct Candidate;
@@ -37,9 +39,17 @@ class DrawEngine {
     explicit DrawEngine(AppData& data);
     ~DrawEngine();
 
-    // Calendar time in whole seconds; tests replace it to make rolls and stamps reproducible.
+    // Calendar time in whole seconds, for the time stamps; tests replace it.
     void SetClock(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
     std::time_t Now() const { return clock_(); }
+    // Where each show's secret comes from: the operating system's entropy unless a test
+    // injects a fixed key to make the picks reproducible.
+    void SetSecretSource(std::function<ShowKeys::Key()> source) {
+        secretSource_ = std::move(source);
+    }
+    // Rounds a show can reveal one by one (the hash chain's length); simulations of thousands
+    // of shows shorten it.
+    void SetKeyChainLength(int length) { chainLength_ = length; }
 
     QString DrawKeyText(const Candidate* candidate) const;
     QString DrawKeyText(int32_t candidateId) const;
@@ -70,25 +80,31 @@ class DrawEngine {
     const std::vector<Prize*>& PrizeQueue() const { return queue_; }
     size_t Cursor() const { return cursor_; }
     Prize* CurrentQueuedPrize() const;
-    std::vector<int32_t> CandidatePoolIds() const { return pool_.Ids(); }
-    const std::vector<int32_t>& PendingList() const { return pending_; }
+    std::vector<int32_t> CandidatePoolIds() const { return pool_.PoolIds(); }
+    const std::vector<int32_t>& PendingList() const { return pool_.Pending(); }
 
-    // The generator: state = state * 214013 + 2531011 (mod 2^32), value = bits 16..30.
-    void Seed(uint32_t seed) { rand_ = seed; }
-    int NextRandom() {
-        rand_ = rand_ * 214013u + 2531011u;
-        return static_cast<int>((rand_ >> 16) & 0x7fff);
-    }
+    // The keys of the running show (null when none runs) and how far it has got.
+    const ShowKeys* Keys() const { return keys_.get(); }
+    int KeyIndex() const { return keyIndex_; }
+    int RollsThisRound() const { return rolls_; }
 
   private:
     void ClearQueueAndPool();
+    void RecordShowStart();
+    void RecordRound(const QString& stamp);
+    void RecordShowEnd();
 
     AppData& data_;
     std::function<std::time_t()> clock_;
+    std::function<ShowKeys::Key()> secretSource_;
     std::vector<Prize*> queue_;
     size_t cursor_ = 0;
     std::unique_ptr<RoundState> round_;
-    CandidatePool pool_;
-    std::vector<int32_t> pending_;
-    uint32_t rand_ = 1;
+    DrawPool pool_;
+    std::unique_ptr<ShowKeys> keys_;
+    std::unique_ptr<KeyedStream> stream_;  // the current round's key stream
+    int keyIndex_ = 0;                     // rolling screens entered in this show
+    int rolls_ = 0;                        // rolls made on the current rolling screen
+    QString showId_;
+    int chainLength_ = ShowKeys::kChainLength;
 };

@@ -27,6 +27,9 @@ class RoundState {
     QString placeholderPrizeText = QStringLiteral("这里是奖项名称");
     QString defaultPicturePath;
     int selectedElement = -1;  // outlined element in design mode
+    // The show's fingerprint ("ABCD EF01 2345 6789"), shown on the welcome and finished
+    // screens; empty in design mode.
+    QString fingerprint;
 
     // The stand-in picture, decoded on first use; null when missing.
     const QImage& DefaultPicture();

@@ -22,6 +22,8 @@ namespace {
 const QString kDefaultFamily = QStringLiteral("微软雅黑");
 constexpr int kMissingElementSize = 36;
 constexpr int kStatusPointSize = 14;
+// Small enough not to compete with the show, large enough to photograph from the room.
+constexpr int kFingerprintPointSize = 11;
 constexpr int kListPointSize = 32;
 constexpr int kHelpOffset = 28;
 // Beyond any screen; stops the fit loop for texts that measure as nothing.
@@ -475,6 +477,14 @@ void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
     p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop, text);
 }
 
+void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
+    if (round.fingerprint.isEmpty()) return;
+    p.setFont(Font(kDefaultFamily, kFingerprintPointSize).font);
+    p.setPen(QColor::fromRgba(kStatusColor));
+    p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop,
+               QStringLiteral("本场抽奖指纹：") + round.fingerprint);
+}
+
 void ShowRenderer::DrawHelpText(QPainter& p) {
     if (helpText_.isEmpty()) return;
     p.setFont(Font(kDefaultFamily, kStatusPointSize).font);
@@ -525,6 +535,7 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
         case RoundState::kWelcome:
             if (!round.title.isEmpty())
                 DrawTextElement(p, 0, round.title, welcomeArea_, 0.8, Align::Center, true);
+            DrawFingerprint(p, round);
             break;
         case RoundState::kPrize:
             DrawTextElement(p, 1, round.title, topBand_, 0.6, Align::Bottom, true);
@@ -543,6 +554,7 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
             break;
         case RoundState::kFinished:
             DrawFinishedList(p);
+            DrawFingerprint(p, round);
             break;
         default:
             break;

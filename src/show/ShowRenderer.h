@@ -111,6 +111,7 @@ class ShowRenderer {
     void DrawNames(QPainter& p, RoundState& round, bool outlined);
     void DrawStatusLine(QPainter& p, const RoundState& round);
     void DrawHelpText(QPainter& p);
+    void DrawFingerprint(QPainter& p, const RoundState& round);
     void DrawFinishedList(QPainter& p);
     void DrawSelectionOutline(QPainter& p, const RoundState& round);
     const QImage& ScaledPicture(const QImage& source, int prizeId, bool isDefault,

@@ -17,6 +17,7 @@
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
+#include "setup/VerifyReportDialog.h"
 #include "setup/WinnerListTab.h"
 #include "show/DrawEngine.h"
 #include "show/RoundState.h"
@@ -164,7 +165,7 @@ TEST_F(WinnerListTabTest, ListFollowsDrawOrderHidesOrphansAndCarriesTheRecords) 
 
 TEST_F(WinnerListTabTest, LayoutAndPainting) {
     MakePage(600, 400);
-    const QStringList labels = {"导出", "删除", "统计"};
+    const QStringList labels = {"导出", "删除", "统计", "验证记录"};
     for (int i = 0; i < WinnerListTab::kButtonCount; ++i) {
         EXPECT_EQ(tab_->Button(i)->text(), labels[i]);
         EXPECT_EQ(tab_->Button(i)->geometry(), QRect(QPoint(8 + 93 * i, 8), QSize(90, 30)));
@@ -398,6 +399,20 @@ TEST_F(WinnerListTabTest, AFullShowEndsUpOnThePageInDrawOrder) {
         EXPECT_FALSE(w->time.isEmpty());
     }
     EXPECT_EQ(people.size(), 5);  // nobody wins twice
+
+    // The record of that show checks out; a name changed behind its back does not.
+    QString report;
+    fake_.onExec = [&](QDialog& d) {
+        report = static_cast<VerifyReportDialog&>(d).Text();
+        return 0;
+    };
+    QTest::mouseClick(tab_->Button(WinnerListTab::kVerify), Qt::LeftButton);
+    EXPECT_TRUE(report.startsWith(QStringLiteral("第 1 场"))) << report.toStdString();
+    EXPECT_TRUE(report.endsWith(QStringLiteral("全部通过。"))) << report.toStdString();
+    recorded[0]->show = QStringLiteral("别人");
+    data_->Save(AppData::kSaveData);
+    QTest::mouseClick(tab_->Button(WinnerListTab::kVerify), Qt::LeftButton);
+    EXPECT_TRUE(report.contains(QStringLiteral("与记录不符"))) << report.toStdString();
 }
 
 }  // namespace

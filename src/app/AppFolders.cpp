@@ -1,0 +1,63 @@
+#include "app/AppFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include "model/RescueStore.h"
+#include "model/Utilities.h"
+
+namespace {
+QString WithSlash(QString dir) {
+    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    return dir;
+}
+}  // namespace
+
+bool AppFolders::CanWriteIn(const QString& folder) {
+    QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".vantoria-probe-XXXXXX"));
+    return probe.open();
+}
+
+AppFolders AppFolders::Portable(const QString& programDir, const QString& userFolder) {
+    AppFolders f;
+    f.share = WithSlash(programDir);
+    f.library = f.share;
+    f.data = f.share;
+    if (!CanWriteIn(programDir)) {
+        f.data = WithSlash(userFolder);
+        const bool firstTime = !QFileInfo::exists(f.data + QStringLiteral("data.xml"));
+        if (!QDir().mkpath(userFolder)) {
+            f.notices << QStringLiteral("无法创建数据文件夹：%1，数据将无法保存。").arg(userFolder);
+        } else if (firstTime) {
+            f.notices << QStringLiteral(
+                             "程序所在的文件夹不可写入，抽奖名单、奖项和中奖名单将保存在：%1")
+                             .arg(QDir::toNativeSeparators(userFolder));
+        }
+    }
+    return f;
+}
+
+AppFolders AppFolders::Installed(const QString& shareDir, const QString& libraryDir,
+                                 const QString& userFolder) {
+    AppFolders f;
+    f.share = WithSlash(shareDir);
+    f.library = WithSlash(libraryDir);
+    f.data = WithSlash(userFolder);
+    if (!QFileInfo(shareDir).isDir())
+        f.notices << QStringLiteral("找不到程序的安装文件：%1，内置的背景、音乐和默认设置不可用。")
+                         .arg(QDir::toNativeSeparators(shareDir));
+    if (!QDir().mkpath(userFolder) || !CanWriteIn(userFolder))
+        f.notices << QStringLiteral("无法写入数据文件夹：%1，数据将无法保存。")
+                         .arg(QDir::toNativeSeparators(userFolder));
+    return f;
+}
+
+AppFolders AppFolders::Resolve() {
+#if defined(VANTORIA_INSTALLED_LAYOUT)
+    return Installed(QStringLiteral(VANTORIA_SHARE_DIR), QStringLiteral(VANTORIA_LIB_DIR),
+                     RescueStore::UserFolder());
+#else
+    return Portable(ExeDirectory(), RescueStore::UserFolder());
+#endif
+}

@@ -1,0 +1,140 @@
+#include "show/DrawRecord.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include <sodium.h>
+
+#include "model/Platform.h"
+
+namespace {
+
+// The last line of a file (without its break), read backwards in pieces so a huge record
+// costs no more than its last line. Sets torn when the file does not end with a line break.
+bool ReadLastLine(QFile& file, QByteArray& line, bool& torn) {
+    const qint64 size = file.size();
+    torn = false;
+    line.clear();
+    if (size <= 0) return true;
+    char last = 0;
+    if (!file.seek(size - 1) || file.read(&last, 1) != 1) return false;
+    if (last != '\n') {
+        torn = true;
+        return true;
+    }
+    const qint64 end = size - 1;  // position of the final break
+    qint64 start = end;
+    constexpr qint64 kPiece = 64 * 1024;
+    while (start > 0) {
+        const qint64 from = std::max<qint64>(0, start - kPiece);
+        if (!file.seek(from)) return false;
+        const QByteArray piece = file.read(start - from);
+        if (piece.size() != start - from) return false;
+        const qsizetype nl = piece.lastIndexOf('\n');
+        if (nl >= 0) {
+            start = from + nl + 1;
+            break;
+        }
+        start = from;
+        if (end - start > DrawRecord::kMaxLineBytes) return false;
+    }
+    if (!file.seek(start)) return false;
+    line = file.read(end - start);
+    return line.size() == end - start;
+}
+
+}  // namespace
+
+DrawRecord::DrawRecord(const QString& path) : path_(path) {}
+
+DrawRecord::~DrawRecord() = default;
+
+QString DrawRecord::LineHash(const QByteArray& line) {
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(line.constData()),
+                       static_cast<unsigned long long>(line.size()));
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(digest), sizeof(digest)).toHex());
+}
+
+void DrawRecord::ContinueChain() {
+    chainKnown_ = true;
+    prev_.clear();
+    seq_ = 0;
+    restartReason_.clear();
+    QFile file(path_);
+    if (!file.exists() || file.size() == 0) return;  // a new record
+    QByteArray last;
+    bool torn = false;
+    if (!file.open(QIODevice::ReadOnly) || !ReadLastLine(file, last, torn)) {
+        restartReason_ = QStringLiteral("unreadable");
+        return;
+    }
+    if (torn) {
+        needsLineBreak_ = true;
+        restartReason_ = QStringLiteral("torn");
+        return;
+    }
+    const QJsonDocument doc = QJsonDocument::fromJson(last);
+    const QJsonObject obj = doc.object();
+    if (!doc.isObject() || !obj.value(QStringLiteral("seq")).isDouble()) {
+        restartReason_ = QStringLiteral("damaged");
+        return;
+    }
+    if (obj.value(QStringLiteral("v")).toInt() != kVersion) {
+        restartReason_ = QStringLiteral("other-version");
+        return;
+    }
+    prev_ = LineHash(last);
+    seq_ = static_cast<qint64>(obj.value(QStringLiteral("seq")).toDouble()) + 1;
+}
+
+bool DrawRecord::Append(QJsonObject event) {
+    if (chainKnown_ && unwritten_.empty() && QFileInfo(path_).size() != sizeAfterWrite_) {
+        file_.close();
+        chainKnown_ = false;
+    }
+    if (!chainKnown_) ContinueChain();
+    event.insert(QStringLiteral("v"), kVersion);
+    event.insert(QStringLiteral("seq"), static_cast<double>(seq_));
+    event.insert(QStringLiteral("prev"), prev_);
+    if (prev_.isEmpty() && !restartReason_.isEmpty())
+        event.insert(QStringLiteral("restart"), restartReason_);
+    const QByteArray line = QJsonDocument(event).toJson(QJsonDocument::Compact);
+    prev_ = LineHash(line);
+    ++seq_;
+    unwritten_.push_back(line);
+    return WriteUnwritten();
+}
+
+bool DrawRecord::WriteUnwritten() {
+    const bool isNew = !QFileInfo::exists(path_);
+    if (!file_.isOpen()) {
+        file_.setFileName(path_);
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            error_ = file_.errorString();
+            return false;
+        }
+    }
+    QByteArray bytes;
+    if (needsLineBreak_) bytes.append('\n');
+    for (const QByteArray& line : unwritten_) {
+        bytes.append(line);
+        bytes.append('\n');
+    }
+    const bool ok = file_.write(bytes) == bytes.size() && file_.flush() &&
+                    Platform::FlushToDisk(file_.handle()) &&
+                    (!isNew || Platform::SyncDirectory(QFileInfo(path_).absolutePath()));
+    if (!ok) {
+        error_ = file_.errorString();
+        if (error_.isEmpty()) error_ = QStringLiteral("fsync failed");
+        // Reopened next time: the device may be back by then.
+        file_.close();
+        return false;
+    }
+    needsLineBreak_ = false;
+    unwritten_.clear();
+    error_.clear();
+    sizeAfterWrite_ = file_.size();
+    return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonObject>
+#include <QString>
+
+#include <vector>
+
+// The draw record beside data.xml: append-only, one JSON object a line, UTF-8. Every line
+// names the SHA-256 of the line before it, so no line can be changed, added or removed in the
+// middle without breaking the chain. Each line is on disk (fsync) before Append returns.
+class DrawRecord {
+  public:
+    static constexpr int kVersion = 1;
+    // Lines longer than this are damage, never read whole.
+    static constexpr qint64 kMaxLineBytes = 64 * 1024 * 1024;
+
+    static QString FileName() { return QStringLiteral("draw-record.jsonl"); }
+
+    explicit DrawRecord(const QString& path);
+    ~DrawRecord();
+    DrawRecord(const DrawRecord&) = delete;
+    DrawRecord& operator=(const DrawRecord&) = delete;
+
+    const QString& Path() const { return path_; }
+
+    // Adds "v", "seq" and "prev" to the event and appends it. False when it (or an earlier
+    // line that could not be written) is not on disk yet; those lines are tried again first
+    // by the next call, so a passing failure loses nothing.
+    bool Append(QJsonObject event);
+    // Why the last Append failed.
+    const QString& LastError() const { return error_; }
+
+    // Lowercase hex SHA-256 of a line's bytes (without its line break).
+    static QString LineHash(const QByteArray& line);
+
+  private:
+    // Reads the last line to continue its chain; starts a new segment after a damaged,
+    // torn or newer-version tail. restartReason_ says why.
+    void ContinueChain();
+    bool WriteUnwritten();
+
+    QString path_;
+    QFile file_;
+    bool chainKnown_ = false;
+    qint64 sizeAfterWrite_ = -1;   // a different size means someone else changed the file
+    bool needsLineBreak_ = false;  // a torn last line is closed before anything is added
+    QString prev_;
+    qint64 seq_ = 0;
+    QString restartReason_;
+    std::vector<QByteArray> unwritten_;
+    QString error_;
+};

@@ -1,0 +1,75 @@
+#include "show/DrawRecordReader.h"
+
+#include <QJsonDocument>
+
+#include <sodium.h>
+
+#include "show/DrawRecord.h"
+
+bool DrawRecordReader::Next(Line& line) {
+    if (in_.atEnd()) return false;
+    // The line is hashed piece by piece; only its first kMaxLineBytes are kept.
+    crypto_hash_sha256_state state;
+    crypto_hash_sha256_init(&state);
+    QByteArray bytes;
+    bool tooLong = false;
+    bool sawBreak = false;
+    constexpr qint64 kPiece = 1 << 20;
+    while (!in_.atEnd()) {
+        QByteArray piece = in_.readLine(kPiece);
+        if (piece.isEmpty()) break;
+        if (piece.endsWith('\n')) {
+            piece.chop(1);
+            sawBreak = true;
+        }
+        crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(piece.constData()),
+                                  static_cast<unsigned long long>(piece.size()));
+        if (!tooLong && bytes.size() + piece.size() <= DrawRecord::kMaxLineBytes) {
+            bytes.append(piece);
+        } else {
+            tooLong = true;
+            bytes.clear();
+        }
+        if (sawBreak) break;
+    }
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256_final(&state, digest);
+    const QString hash = QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(digest), sizeof(digest)).toHex());
+
+    line = Line{};
+    line.number = ++number_;
+    const QString expectedPrev = prevHash_;
+    prevHash_ = hash;
+    if (tooLong || !sawBreak) {
+        // A line without its break is one whose writing was cut short.
+        line.status = Status::Damaged;
+        return true;
+    }
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+        line.status = Status::Damaged;
+        return true;
+    }
+    const QJsonObject event = doc.object();
+    const QJsonValue version = event.value(QStringLiteral("v"));
+    const QJsonValue prev = event.value(QStringLiteral("prev"));
+    if (!version.isDouble() || !prev.isString() ||
+        !event.value(QStringLiteral("type")).isString()) {
+        line.status = Status::Damaged;
+        return true;
+    }
+    if (version.toInt() != DrawRecord::kVersion) {
+        line.status = Status::OtherVersion;
+        return true;
+    }
+    line.event = event;
+    const QString named = prev.toString();
+    if (named.isEmpty()) {
+        line.status = line.number == 1 ? Status::Ok : Status::Restarted;
+    } else if (named != expectedPrev) {
+        line.status = Status::BrokenChain;
+    }
+    return true;
+}
