@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -66,9 +68,44 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
     }
 
     SetFontOnAll(this, TheUiFont().Font());
+
+    bar_->SetDataFolder(data_.DataDir());
+    data_.SetSaveReporter([this](const SaveProblem& problem) { SaveFailed(problem); },
+                          [this] { bar_->ClearWarning(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    data_.SetSaveReporter(nullptr, nullptr);
+}
+
+QString MainWindow::SaveProblemText(const SaveProblem& problem) {
+    const QString file = QDir::toNativeSeparators(problem.file);
+    if (problem.file.endsWith(QStringLiteral(".jsonl")))
+        return QStringLiteral("无法写入抽奖记录 %1：%2。抽奖继续进行，记录将在下次写入时补上。")
+            .arg(file, problem.reason);
+    if (problem.rescue.isEmpty())
+        return QStringLiteral("无法保存 %1：%2。另存到用户数据文件夹也失败了，请立即检查磁盘。")
+            .arg(file, problem.reason);
+    return QStringLiteral("无法保存 %1：%2。本轮结果已另存到 %3。")
+        .arg(file, problem.reason, QDir::toNativeSeparators(problem.rescue));
+}
+
+void MainWindow::SaveFailed(const SaveProblem& problem) {
+    const QString text = SaveProblemText(problem);
+    bar_->ShowWarning(text);
+    if (toldOfSaveFailure_) return;
+    toldOfSaveFailure_ = true;
+    // Queued, so a round saved during the show is on screen before the box covers it; the box
+    // goes over whatever window is in front, the show included.
+    QTimer::singleShot(0, this, [text] {
+        Ui::Message m;
+        m.parent = QApplication::activeModalWidget();
+        m.caption = QStringLiteral("Vantoria");
+        m.text = text;
+        m.icon = Ui::Icon::Warning;
+        Ui::ShowMessage(m);
+    });
+}
 
 QWidget* MainWindow::MakeCandidatePage() {
     candidateTab_ = new CandidateListTab(data_, this);
@@ -174,7 +211,10 @@ void MainWindow::HandleNotice(int number, int argument) {
             ShowPage(argument);
             break;
         case WM_START_DRAW:
-            StartDraw();
+            StartDraw(false);
+            break;
+        case WM_REHEARSE:
+            StartDraw(true);
             break;
         case WM_REFRESH_WINNERS:
             RebuildWinnerPage();
@@ -200,9 +240,23 @@ void MainWindow::ShowPage(int index) {
     data_.SetTabIndex(index);
 }
 
-void MainWindow::StartDraw() {
+void MainWindow::StartDraw(bool rehearsal) {
     AppShowHost host(data_, this);
-    if (data_.Draw().StartDraw(host)) {
+    bool ran = false;
+    if (rehearsal) {
+        // The very same show with every write off; what it drew is dropped afterwards.
+        const std::map<int32_t, size_t> mark = data_.WinnerMark();
+        const bool wasReadOnly = data_.ReadOnly();
+        data_.SetReadOnly(true);
+        data_.Draw().SetRehearsal(true);
+        ran = data_.Draw().StartDraw(host);
+        data_.Draw().SetRehearsal(false);
+        data_.SetReadOnly(wasReadOnly);
+        data_.TrimWinnersTo(mark);
+    } else {
+        ran = data_.Draw().StartDraw(host);
+    }
+    if (ran) {
         RebuildWinnerPage();
         return;
     }

@@ -8,6 +8,7 @@
 #include "app/Ui.h"
 
 class AppData;
+struct SaveProblem;
 class Banner;
 class ControlBar;
 class EscapeFilter;
@@ -40,6 +41,8 @@ class MainWindow : public QDialog {
                                            const QString& drawKeyLabel);
     // The label of a draw key field as the UI-and-rules page names it.
     static QString FieldTypeLabel(int fieldType);
+    // What the operator is told when a file cannot be saved.
+    static QString SaveProblemText(const SaveProblem& problem);
 
     explicit MainWindow(AppData& data, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -68,7 +71,9 @@ class MainWindow : public QDialog {
 
     void HandleNotice(int number, int argument);
     void ShowPage(int index);
-    void StartDraw();
+    // Runs the show, or a rehearsal of it that keeps nothing.
+    void StartDraw(bool rehearsal);
+    void SaveFailed(const SaveProblem& problem);
     void RebuildWinnerPage();
     void SelectDrawKeyOnUiPage(int fieldType);
     QString DrawKeyLabel() const;
@@ -89,4 +94,5 @@ class MainWindow : public QDialog {
     std::array<QWidget*, kPageCount> pages_{};
     EscapeFilter* escape_;
     QSize fittedFrame_{-1, -1};
+    bool toldOfSaveFailure_ = false;
 };

@@ -14,6 +14,7 @@ enum NoticeNumber {
     WM_PRIZES_CHANGED = 4,
     WM_DESIGN_CHANGED = 5,  // design toolbox to design window
     WM_CANDIDATES_CHANGED = 7,
+    WM_REHEARSE = 8,  // the rehearsal button of the control bar
 };
 
 class NoticeEvent : public QEvent {

@@ -11,7 +11,16 @@ std::unique_ptr<Ui::Backend>& BackendSlot() {
     static std::unique_ptr<Ui::Backend> backend;
     return backend;
 }
+bool g_shuttingDown = false;
 }  // namespace
+
+void Ui::BeginShutdown() {
+    g_shuttingDown = true;
+}
+
+bool Ui::ShuttingDown() {
+    return g_shuttingDown;
+}
 
 Ui::Backend& Ui::CurrentBackend() {
     auto& slot = BackendSlot();
@@ -27,6 +36,7 @@ std::unique_ptr<Ui::Backend> Ui::SetBackend(std::unique_ptr<Backend> backend) {
 }
 
 Ui::Answer Ui::ShowMessage(const Message& message) {
+    if (g_shuttingDown) return message.buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     return CurrentBackend().ShowMessage(message);
 }
 
@@ -44,6 +54,7 @@ QString Ui::OpenFileName(QWidget* parent, const QString& filter) {
     FileRequest r;
     r.parent = parent;
     r.filter = filter;
+    if (g_shuttingDown) return QString();
     return CurrentBackend().AskFileName(r);
 }
 
@@ -55,16 +66,19 @@ QString Ui::SaveFileName(QWidget* parent, const QString& filter, const QString& 
     r.filter = filter;
     r.initialName = initialName;
     r.defaultSuffix = defaultSuffix;
+    if (g_shuttingDown) return QString();
     const QString chosen = CurrentBackend().AskFileName(r);
     if (chosen.isEmpty()) return chosen;
     return WithDefaultSuffix(chosen, defaultSuffix);
 }
 
 std::optional<QColor> Ui::ChooseColor(QWidget* parent, QColor initial) {
+    if (g_shuttingDown) return std::nullopt;
     return CurrentBackend().ChooseColor(parent, initial);
 }
 
 int Ui::Exec(QDialog& dialog) {
+    if (g_shuttingDown) return QDialog::Rejected;
     return CurrentBackend().Exec(dialog);
 }
 

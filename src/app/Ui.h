@@ -58,6 +58,11 @@ class Ui {
     static int Exec(QDialog& dialog);
     static bool OpenWithDefaultProgram(const QString& path);
 
+    // From now on nothing new is shown: boxes get their negative answer, dialogs are
+    // rejected. The program is ending (a signal asked it to).
+    static void BeginShutdown();
+    static bool ShuttingDown();
+
     // Replaces the backend; returns the previous one so a test can put it back.
     static std::unique_ptr<Backend> SetBackend(std::unique_ptr<Backend> backend);
     static Backend& CurrentBackend();

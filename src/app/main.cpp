@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 #include <cstring>
@@ -8,8 +10,11 @@
 
 #include "app/AppFolders.h"
 #include "app/MainWindow.h"
+#include "app/TerminationSignals.h"
 #include "app/Ui.h"
 #include "model/AppData.h"
+#include "model/AtomicFileWriter.h"
+#include "model/RescueStore.h"
 #include "model/UiFont.h"
 #include "show/DrawVerifier.h"
 
@@ -41,6 +46,31 @@ int RunDataFolder(int argc, char** argv) {
     return 0;
 }
 
+// A save that failed in an earlier run left a rescue copy newer than the file itself: offer it
+// back before the file is read.
+void OfferRescues(const QString& dataDir) {
+    RescueStore store(RescueStore::UserFolder());
+    QStringList offered;
+    for (const RescueStore::Rescue& r : store.NewerThanOriginals(dataDir)) {
+        if (offered.contains(r.original)) continue;  // only the newest copy of each file
+        offered << r.original;
+        const QString question =
+            QStringLiteral(
+                "上次运行时 %1 没有保存成功，当时的内容已另存到 %2（%3）。\n"
+                "要用这份另存的内容恢复吗？")
+                .arg(QDir::toNativeSeparators(r.original), QDir::toNativeSeparators(r.path),
+                     r.written.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        if (Ui::Tell(nullptr, question, Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
+            continue;
+        QFile rescue(r.path);
+        QString reason;
+        if (!rescue.open(QIODevice::ReadOnly) ||
+            !AtomicFileWriter::Write(r.original, rescue.readAll(), &reason))
+            Ui::Tell(nullptr, QStringLiteral("无法恢复 %1：%2").arg(r.original, reason),
+                     Ui::Icon::Warning);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,13 +82,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     NameApplication();
 
+    // A logout, a shutdown or Ctrl+C ends the program like its close box.
+    std::unique_ptr<MainWindow> window;
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::Received, [&window] {
+        Ui::BeginShutdown();
+        TerminationSignals::CloseAllDialogs(window.get());
+    });
+
     const AppFolders folders = AppFolders::Resolve();
     for (const QString& notice : folders.notices) Ui::Tell(nullptr, notice, Ui::Icon::Warning);
+    OfferRescues(folders.data);
     // The data model is loaded before any window exists.
     AppData& data = CreateAppData(folders.share, folders.data);
 
     int result = -1;
-    std::unique_ptr<MainWindow> window;
     try {
         window = std::make_unique<MainWindow>(data);
         window->SetBridgeFolder(folders.library);
@@ -69,6 +107,12 @@ int main(int argc, char** argv) {
         result = Ui::Exec(*window);
         window.reset();
     }
+    // The last saves are still told when they fail.
+    data.SetSaveReporter(
+        [](const SaveProblem& problem) {
+            Ui::Tell(nullptr, MainWindow::SaveProblemText(problem), Ui::Icon::Warning);
+        },
+        nullptr);
     DestroyUiFont();
     DestroyAppData();  // writes cd.xml and data.xml
     return result;

@@ -2,22 +2,40 @@
 
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 
-// The grey bar along the bottom of the setup window with the button that starts the draw.
+// The grey bar along the bottom of the setup window: a status line on the left (where the
+// files are kept, or what could not be saved), the rehearsal button and the wide button that
+// starts the draw.
 class ControlBar : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kMargin = 8;
     static constexpr int kButtonWidth = 400;
+    static constexpr int kRehearseWidth = 90;
 
     explicit ControlBar(QWidget* parent = nullptr);
     QPushButton* StartButton() const { return start_; }
+    QPushButton* RehearseButton() const { return rehearse_; }
+    QLabel* Status() const { return status_; }
+
+    // Where the operator's files are kept; shown on the bar and as its tooltip.
+    void SetDataFolder(const QString& folder);
+    // A save problem stays on the bar until ClearWarning.
+    void ShowWarning(const QString& text);
+    void ClearWarning();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void ShowFolder();
+
     QPushButton* start_;
+    QPushButton* rehearse_;
+    QLabel* status_;
+    QString folder_;
+    QString warning_;
 };

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 
 #include <algorithm>
 #include <unordered_set>
@@ -61,6 +62,9 @@ void AppData::Load() {
     });
     draw_ = std::make_unique<DrawEngine>(*this);
     if (dataDir_.isEmpty()) return;
+    // A save killed half-way leaves its temporary file; the real file is whole either way.
+    AtomicFileWriter::RemoveLeftover(CandidateFilePath());
+    AtomicFileWriter::RemoveLeftover(DataFilePath());
 
     const QString candidatePath = CandidateFilePath();
     if (!LoadCandidateFile(candidatePath) && FileExists(candidatePath, false))
@@ -70,6 +74,37 @@ void AppData::Load() {
         if (!LoadDataFile(dataPath, false)) dataFileDamaged_ = true;
     } else {
         LoadDataFile(DefaultsFilePath(), true);
+    }
+    if (!dataFileDamaged_) ReconcileRecord();
+}
+
+void AppData::ReconcileRecord() {
+    QJsonObject last;
+    if (!DrawRecord::ReadLastEvent(DrawRecordPath(), last) ||
+        last.value(QStringLiteral("type")).toString() != QLatin1String("round"))
+        return;
+    const int32_t prize = last.value(QStringLiteral("prize")).toInt();
+    const QString time = last.value(QStringLiteral("time")).toString();
+    const QJsonArray winners = last.value(QStringLiteral("winners")).toArray();
+    const WinnerVector* kept = WinnersOfPrize(prize);
+    for (const QJsonValue& v : winners) {
+        const int32_t candidate = v.toArray().at(0).toInt();
+        if (kept && std::any_of(kept->begin(), kept->end(), [&](const auto& w) {
+                return w->candidate == candidate && w->time == time;
+            }))
+            return;  // the round was saved
+    }
+    for (const QJsonValue& v : winners) {
+        const QJsonArray pair = v.toArray();
+        AppendToRecord(QJsonObject{
+            {QStringLiteral("type"), QStringLiteral("void")},
+            {QStringLiteral("reason"), QStringLiteral("interrupted")},
+            {QStringLiteral("prize"), prize},
+            {QStringLiteral("candidate"), pair.at(0).toInt()},
+            {QStringLiteral("text"), pair.at(1).toString()},
+            {QStringLiteral("won"), time},
+            {QStringLiteral("time"), LocalTimeText()},
+        });
     }
 }
 
@@ -296,6 +331,24 @@ size_t AppData::TotalWinners() const {
     return n;
 }
 
+std::map<int32_t, size_t> AppData::WinnerMark() const {
+    std::map<int32_t, size_t> mark;
+    for (const auto& [prize, vec] : winners_) mark[prize] = vec.size();
+    return mark;
+}
+
+void AppData::TrimWinnersTo(const std::map<int32_t, size_t>& mark) {
+    for (auto it = winners_.begin(); it != winners_.end();) {
+        auto kept = mark.find(it->first);
+        if (kept == mark.end()) {
+            it = winners_.erase(it);
+            continue;
+        }
+        if (it->second.size() > kept->second) it->second.resize(kept->second);
+        ++it;
+    }
+}
+
 // Settings
 
 void AppData::SetFieldType(int32_t value, bool byOperator) {
@@ -342,8 +395,11 @@ bool AppData::KeepDamagedCopy(const QString& path, bool& pending) {
                QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n) +
                QLatin1Char('.') + info.suffix();
     }
-    // Only a copy that is really there lets the damaged original be replaced.
-    if (!QFile::copy(path, copy) || QFileInfo(copy).size() != info.size()) return false;
+    // Only a copy that is really on disk lets the damaged original be replaced.
+    QFile original(path);
+    if (!original.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = original.readAll();
+    if (bytes.size() != info.size() || !AtomicFileWriter::Write(copy, bytes)) return false;
     pending = false;
     return true;
 }

@@ -114,6 +114,10 @@ class AppData {
     void WinnersInDrawOrder(std::vector<Winner*>& out) const;
     const std::map<int32_t, WinnerVector>& Winners() const { return winners_; }
     size_t TotalWinners() const;
+    // How many winners each prize holds now; TrimWinnersTo takes every prize back to that,
+    // dropping what was recorded since (a rehearsal keeps nothing).
+    std::map<int32_t, size_t> WinnerMark() const;
+    void TrimWinnersTo(const std::map<int32_t, size_t>& mark);
 
     // Settings
     int32_t TabIndex() const { return tabIndex_; }
@@ -131,6 +135,13 @@ class AppData {
     bool FieldTypeChosenByOperator() const { return fieldTypeByOperator_; }
     bool AllowRepeat() const { return allowRepeat_; }
     void SetAllowRepeat(bool v) { allowRepeat_ = v; }
+    // The name of the screen the show opens on; empty (or a screen not connected) means the
+    // primary screen.
+    const QString& ShowScreen() const { return showScreen_; }
+    void SetShowScreen(const QString& name) { showScreen_ = name; }
+    // Page Down, Right and Down step the show like Space, as presentation remotes send them.
+    bool PresenterKeys() const { return presenterKeys_; }
+    void SetPresenterKeys(bool v) { presenterKeys_ = v; }
 
     // Design elements
     DesignSymbol* FindSymbol(int32_t id) const;
@@ -175,6 +186,9 @@ class AppData {
 
   private:
     void Load();
+    // A round on record whose winners never reached data.xml was cut short before anyone saw
+    // it (the program was killed between the two writes); the record voids it.
+    void ReconcileRecord();
     void RecordRemoval(const Winner& winner, const QString& why);
     int32_t NextCandidateId();
     int32_t NextPrizeId();
@@ -209,6 +223,8 @@ class AppData {
     int32_t fieldType_ = 0;
     bool allowRepeat_ = false;
     bool fieldTypeByOperator_ = false;
+    QString showScreen_;
+    bool presenterKeys_ = false;
     MediaList musicList_;
     MediaList backgroundList_;
     std::unique_ptr<DrawEngine> draw_;

@@ -32,19 +32,19 @@ void AtomicFileWriter::RemoveLeftover(const QString& path) {
     if (QFileInfo(temp).isFile()) QFile::remove(temp);
 }
 
-void AtomicFileWriter::InjectFailure(Step step, const QString& pathSuffix) {
+void AtomicFileWriter::InjectFailure(Step step, const QString& pathPart) {
     injectedStep_ = static_cast<int>(step);
-    injectedSuffix_ = pathSuffix;
+    injectedPart_ = pathPart;
 }
 
 void AtomicFileWriter::ClearInjectedFailures() {
     injectedStep_ = -1;
-    injectedSuffix_.clear();
+    injectedPart_.clear();
     failAfter_ = -1;
 }
 
 bool AtomicFileWriter::Fails(Step step, const QString& path) {
-    return injectedStep_ == static_cast<int>(step) && path.endsWith(injectedSuffix_);
+    return injectedStep_ == static_cast<int>(step) && path.contains(injectedPart_);
 }
 
 bool AtomicFileWriter::Write(const QString& path, const QByteArray& bytes, QString* reason) {

@@ -21,9 +21,9 @@ class AtomicFileWriter {
     static void RemoveLeftover(const QString& path);
 
     // Test seams: a write fails after this many bytes as a full disk would; or the given step
-    // fails for every path ending in pathSuffix, as a pulled stick or read-only folder would.
+    // fails for every path containing pathPart, as a pulled stick or read-only folder would.
     static void SimulateFailureAfter(qint64 bytes) { failAfter_ = bytes; }
-    static void InjectFailure(Step step, const QString& pathSuffix);
+    static void InjectFailure(Step step, const QString& pathPart);
     static void ClearInjectedFailures();
 
   private:
@@ -31,5 +31,5 @@ class AtomicFileWriter {
 
     static inline qint64 failAfter_ = -1;
     static inline int injectedStep_ = -1;
-    static inline QString injectedSuffix_;
+    static inline QString injectedPart_;
 };

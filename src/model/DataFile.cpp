@@ -17,6 +17,12 @@ bool IsElement(xmlNodePtr n) {
     return n && n->type == XML_ELEMENT_NODE;
 }
 
+// White space between the elements of a list (a pretty-printed or hand-edited file) is not
+// content; anything else that is not an element still ends the read.
+bool IsBlankText(xmlNodePtr n) {
+    return n && n->type == XML_TEXT_NODE && xmlIsBlankNode(n);
+}
+
 // Restores the operator-added entries of a media list; false when index is missing.
 bool LoadMediaList(xmlNodePtr node, MediaList& list) {
     int32_t index = 0;
@@ -47,6 +53,7 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
 
     if (xmlNodePtr list = doc->SelectFirst("//Vantoria/PrizeList")) {
         for (xmlNodePtr c = list->children; c; c = c->next) {
+            if (IsBlankText(c)) continue;
             if (!IsElement(c)) return false;
             auto prize = std::make_unique<Prize>();
             QString image;
@@ -83,6 +90,10 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
             data.SetAllowRepeat(ParseInt(XmlDocument::Text(n)) != 0);
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "TabIndex"))
             data.SetTabIndex(ParseInt(XmlDocument::Text(n)));
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "ShowScreen"))
+            data.SetShowScreen(XmlDocument::Text(n));
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "PresenterKeys"))
+            data.SetPresenterKeys(ParseInt(XmlDocument::Text(n)) != 0);
     }
 
     if (xmlNodePtr gen = doc->SelectFirst("//Vantoria/Setting/GenNumberList")) {
@@ -102,6 +113,7 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
 
     if (xmlNodePtr symbols = doc->SelectFirst("//Vantoria/Setting/Design/SymbolList")) {
         for (xmlNodePtr c = symbols->children; c; c = c->next) {
+            if (IsBlankText(c)) continue;
             if (!IsElement(c)) return false;
             int32_t id = 0;
             int32_t color = 0;
@@ -119,6 +131,7 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
 
     if (xmlNodePtr winners = doc->SelectFirst("//Vantoria/WinnerList")) {
         for (xmlNodePtr c = winners->children; c; c = c->next) {
+            if (IsBlankText(c)) continue;
             if (!IsElement(c)) return false;
             auto w = std::make_unique<Winner>();
             if (!XmlDocument::Attribute(c, "prize", w->prize) ||
@@ -178,6 +191,11 @@ QByteArray DataFile::Serialize(const AppData& data) {
         // Written unsigned, read back through the int reader as the format has always done.
         XmlDocument::SetAttribute(n, "Color", static_cast<int64_t>(s->Color));
     }
+
+    // Newer settings come after the older ones, so files without them read as before.
+    XmlDocument::AddTextChild(setting, "ShowScreen", data.ShowScreen());
+    XmlDocument::AddTextChild(setting, "PresenterKeys",
+                              QString::number(data.PresenterKeys() ? 1 : 0));
 
     xmlNodePtr winners = xmlNewChild(root, nullptr, BAD_CAST "WinnerList", nullptr);
     for (const auto& [prizeId, vec] : data.Winners()) {

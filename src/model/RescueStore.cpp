@@ -14,7 +14,7 @@ namespace {
 const QString kNoteSuffix = QStringLiteral(".origin");
 }
 
-RescueStore::RescueStore(const QString& folder) : folder_(folder) {}
+RescueStore::RescueStore(const QString& folder) : folder_(QDir::cleanPath(folder)) {}
 
 QString RescueStore::UserFolder() {
     // The folder is named after the application; without one (a bare library user) it is

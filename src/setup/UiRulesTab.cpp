@@ -14,6 +14,7 @@
 #include "model/UiFont.h"
 #include "setup/DesignMode.h"
 #include "setup/MediaComboBox.h"
+#include "setup/ScreenComboBox.h"
 
 namespace {
 const QString kPictureFilter =
@@ -94,6 +95,13 @@ UiRulesTab::UiRulesTab(AppData& data, QWidget* parent) : QWidget(parent), data_(
     connect(repeatBox_, &QCheckBox::clicked, this,
             [this](bool checked) { data_.SetAllowRepeat(checked); });
 
+    screenBox_ = new ScreenComboBox(data_, this);
+    presenterBox_ = new QCheckBox(QStringLiteral("允许翻页笔控制"), this);
+    presenterBox_->setToolTip(QStringLiteral("Page Down、向右键和向下键与空格键一样进入下一步"));
+    presenterBox_->setChecked(data_.PresenterKeys());
+    connect(presenterBox_, &QCheckBox::clicked, this,
+            [this](bool checked) { data_.SetPresenterKeys(checked); });
+
     for (QPushButton* b : {backgroundButton_, musicButton_, designButton_, restoreButton_})
         b->setAutoDefault(false);
     SetFontOnAll(this, TheUiFont().Font());
@@ -121,6 +129,8 @@ void UiRulesTab::PlaceControls() {
     restoreButton_->setGeometry(Edges(w - 128, 160, w - 8, 190));
     drawKeyBox_->setGeometry(Edges(122, 279, w - 8, 279 + kListHeight));
     repeatBox_->setGeometry(Edges(122, 317, 140, 347));
+    screenBox_->setGeometry(Edges(122, 198, w - 8, 198 + kListHeight));
+    presenterBox_->setGeometry(Edges(122, 352, w - 8, 382));
 }
 
 void UiRulesTab::resizeEvent(QResizeEvent* event) {
@@ -150,7 +160,8 @@ void UiRulesTab::RenderPage() {
     const std::pair<QString, int> labels[] = {
         {QStringLiteral("标题"), 46},          {QStringLiteral("背景"), 84},
         {QStringLiteral("音乐"), 122},         {QStringLiteral("抽奖信息"), 279},
-        {QStringLiteral("允许重复中奖"), 317},
+        {QStringLiteral("允许重复中奖"), 317}, {QStringLiteral("放映屏幕"), 197},
+        {QStringLiteral("翻页笔"), 352},
     };
     for (const auto& [text, top] : labels)
         p.drawText(Edges(32, top, 122, top + 30), Qt::AlignLeft | Qt::AlignVCenter, text);

@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class ScreenComboBox;
 
 // The "界面和规则" page: the show's title, background and music, the way into design mode,
 // and the draw rules (draw key and repeat wins). Every change goes into AppData at once; the
@@ -36,6 +37,8 @@ class UiRulesTab : public QWidget {
     QPushButton* RestoreButton() const { return restoreButton_; }
     QComboBox* DrawKeyBox() const { return drawKeyBox_; }
     QCheckBox* RepeatBox() const { return repeatBox_; }
+    ScreenComboBox* ScreenBox() const { return screenBox_; }
+    QCheckBox* PresenterBox() const { return presenterBox_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,5 +60,7 @@ class UiRulesTab : public QWidget {
     QPushButton* restoreButton_ = nullptr;
     QComboBox* drawKeyBox_ = nullptr;
     QCheckBox* repeatBox_ = nullptr;
+    ScreenComboBox* screenBox_ = nullptr;
+    QCheckBox* presenterBox_ = nullptr;
     QImage buffer_;
 };

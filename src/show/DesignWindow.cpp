@@ -16,6 +16,7 @@
 #include "show/DesignToolbox.h"
 #include "show/DrawEngine.h"
 #include "show/RoundState.h"
+#include "show/ShowScreens.h"
 
 namespace {
 constexpr int kToolboxMargin = 20;
@@ -40,9 +41,12 @@ DesignWindow::DesignWindow(AppData& data, QWidget* parent, QRect screen)
         setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
 
     if (screen.isEmpty()) {
+        // The preview opens where the show will: on the chosen (projector) screen.
         screen = QRect(0, 0, 800, 600);
-        if (QScreen* primary = QGuiApplication::primaryScreen())
-            screen = QRect(QPoint(0, 0), primary->geometry().size());
+        if (QScreen* chosen = ShowScreens::Find(data_.ShowScreen())) {
+            screen = chosen->geometry();
+            setScreen(chosen);
+        }
     }
     screen_ = screen;
     setGeometry(screen_);

@@ -61,6 +61,14 @@ int DrawEngine::RemainingCandidates() const {
     return static_cast<int>(pool_.Remaining());
 }
 
+std::vector<QString> DrawEngine::EligibleKeyTexts() const {
+    std::vector<QString> texts;
+    texts.reserve(pool_.Remaining());
+    for (int32_t id : pool_.PoolIds()) texts.push_back(DrawKeyText(id));
+    for (int32_t id : pool_.Pending()) texts.push_back(DrawKeyText(id));
+    return texts;
+}
+
 void DrawEngine::ClearQueueAndPool() {
     queue_.clear();
     cursor_ = 0;
@@ -207,8 +215,10 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     rolls_ = 0;
     stream_.reset();
     showId_ = ShowKeys::Hex(keys_->Commitment()).left(16);
+    redrawPending_ = 0;
     round_ = NewRoundState();
     round_->fingerprint = ShowKeys::Fingerprint(keys_->Commitment());
+    round_->rehearsal = rehearsal_;
     // The commitment is on disk before the room sees its fingerprint.
     RecordShowStart();
     host.RunShow();
@@ -262,7 +272,18 @@ void DrawEngine::AdvanceStep() {
         return;
     }
     int n = s + 1;
+    if (s == RoundState::kWinners && redrawPending_ > 0) {
+        // Voided places are drawn again at once, before the prize goes on with its rounds.
+        SetCurrentPrize(*round_, round_->prizeId);
+        round_->redraw = redrawPending_;
+        round_->batchSize = redrawPending_;
+        redrawPending_ = 0;
+        round_->selection.clear();
+        round_->state = RoundState::kPrize;
+        return;
+    }
     if (s == RoundState::kWinners) {
+        round_->redraw = 0;
         const Prize* p = CurrentQueuedPrize();
         if (!p || data_.WinnerCount(p->id) >= p->count) {
             SkipCompletedPrizes();
@@ -273,8 +294,10 @@ void DrawEngine::AdvanceStep() {
         }
         n = RoundState::kPrize;
     }
-    SetCurrentPrize(*round_, CurrentQueuedPrize()->id);
-    ComputeRound();
+    if (round_->redraw == 0) {
+        SetCurrentPrize(*round_, CurrentQueuedPrize()->id);
+        ComputeRound();
+    }
     if (n == RoundState::kPrize) {
         round_->selection.clear();
     } else if (n == RoundState::kRolling) {
@@ -300,6 +323,7 @@ void DrawEngine::RollSelection() {
 void DrawEngine::CommitRound() {
     if (!round_) return;
     const QString stamp = LocalTimeText(clock_());
+    roundStamp_ = stamp;
     std::vector<int32_t> ids;
     ids.reserve(round_->selection.size());
     for (const RoundSelection& e : round_->selection) ids.push_back(e.candidate);
@@ -317,6 +341,30 @@ void DrawEngine::CommitRound() {
     pool_.Commit(ids, data_.AllowRepeat());
     stream_.reset();
     data_.Save(AppData::kSaveData);
+}
+
+bool DrawEngine::VoidWinner(int index) {
+    if (!round_ || round_->state != RoundState::kWinners || index < 0 ||
+        index >= int(round_->selection.size()))
+        return false;
+    RoundSelection& entry = round_->selection[size_t(index)];
+    if (entry.voided) return false;
+    // The record of this very round: same prize, person and time stamp, the latest first.
+    AppData::WinnerVector* winners = data_.WinnersOfPrize(round_->prizeId);
+    if (!winners) return false;
+    const Winner* record = nullptr;
+    for (auto it = winners->rbegin(); it != winners->rend(); ++it) {
+        if ((*it)->candidate == entry.candidate && (*it)->time == roundStamp_) {
+            record = it->get();
+            break;
+        }
+    }
+    if (!record) return false;
+    data_.RemoveWinner(record, AppData::Removal::Voided);
+    data_.Save(AppData::kSaveData);
+    entry.voided = true;
+    ++redrawPending_;
+    return true;
 }
 
 void DrawEngine::RecordShowStart() {
@@ -362,6 +410,7 @@ void DrawEngine::RecordRound(const QString& stamp) {
         {QStringLiteral("round"), round_->roundNumber},
         {QStringLiteral("batch"), round_->batchSize},
         {QStringLiteral("rolls"), rolls_},
+        {QStringLiteral("redraw"), round_->redraw > 0},
         {QStringLiteral("time"), stamp},
         {QStringLiteral("winners"), winners},
     });

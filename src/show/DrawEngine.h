@@ -57,12 +57,21 @@ class DrawEngine {
     bool IsWinner(int32_t candidateId) const;
     int WinnerCount(int32_t prizeId) const;
     int RemainingCandidates() const;
+    // The draw-key texts of everyone the current roll may show (pool and pending list).
+    std::vector<QString> EligibleKeyTexts() const;
     int ChooseDrawKeyField();
 
     bool ValidateDraw(ShowHost& host);
     bool StartDraw(ShowHost& host);
     void AdvanceStep();
     void RollSelection();
+
+    // Voids the winner of selection entry index on the winners screen (not in the room):
+    // the record is removed and saved, the name struck through, and the next step leads to a
+    // redraw round for every voided place. False when there is nothing to void there.
+    bool VoidWinner(int index);
+    // Marks the next shows as rehearsals on screen; keeping nothing is the model's part.
+    void SetRehearsal(bool on) { rehearsal_ = on; }
 
     void BuildPrizeQueue();
     void SkipCompletedPrizes();
@@ -107,4 +116,7 @@ class DrawEngine {
     int rolls_ = 0;                        // rolls made on the current rolling screen
     QString showId_;
     int chainLength_ = ShowKeys::kChainLength;
+    int redrawPending_ = 0;  // places voided on the current winners screen
+    QString roundStamp_;     // time stamp of the last committed round
+    bool rehearsal_ = false;
 };

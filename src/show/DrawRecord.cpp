@@ -57,6 +57,19 @@ QString DrawRecord::LineHash(const QByteArray& line) {
         QByteArray(reinterpret_cast<const char*>(digest), sizeof(digest)).toHex());
 }
 
+bool DrawRecord::ReadLastEvent(const QString& path, QJsonObject& event) {
+    QFile file(path);
+    QByteArray last;
+    bool torn = false;
+    if (!file.open(QIODevice::ReadOnly) || !ReadLastLine(file, last, torn) || torn ||
+        last.isEmpty())
+        return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(last);
+    if (!doc.isObject()) return false;
+    event = doc.object();
+    return true;
+}
+
 void DrawRecord::ContinueChain() {
     chainKnown_ = true;
     prev_.clear();

@@ -34,6 +34,8 @@ class DrawRecord {
 
     // Lowercase hex SHA-256 of a line's bytes (without its line break).
     static QString LineHash(const QByteArray& line);
+    // The last line of a record as an event; false when there is none or it cannot be read.
+    static bool ReadLastEvent(const QString& path, QJsonObject& event);
 
   private:
     // Reads the last line to continue its chain; starts a new segment after a damaged,

@@ -39,6 +39,9 @@ bool InitAudioOnce(QString* error) {
     static QString failure;
     if (!done) {
         done = true;
+        // SDL would otherwise take over SIGINT and SIGTERM, and the program could no longer
+        // be ended by a logout or Ctrl+C after its first show.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
         if (ok) {
             // A missing MP3 decoder is not fatal here: opening the file reports it.
@@ -73,6 +76,8 @@ bool MusicPlayer::IsPlaying() const {
 }
 
 QString MusicPlayer::ErrorMessage() const {
+    // Without a sound device the file is not to blame.
+    if (errorCode_ == kNoDevice) return QStringLiteral("没有可用的音频设备，本场将无声进行");
     return QStringLiteral("打开音乐文件出错：%1 %2").arg(errorCode_).arg(errorText_);
 }
 

@@ -9,5 +9,6 @@
 struct RoundSelection {
     int32_t candidate = 0;
     QString text;
-    QRect cell;  // empty until laid out
+    QRect cell;           // empty until laid out
+    bool voided = false;  // the winner was not in the room; struck through on screen
 };

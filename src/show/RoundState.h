@@ -30,6 +30,13 @@ class RoundState {
     // The show's fingerprint ("ABCD EF01 2345 6789"), shown on the welcome and finished
     // screens; empty in design mode.
     QString fingerprint;
+    // A redraw round for voided winners draws this many (0: a normal round).
+    int redraw = 0;
+    // A rehearsal: the screens carry a mark and nothing is kept.
+    bool rehearsal = false;
+    // The one point size of the rolling and winning names of this round, fitted when the roll
+    // starts; 0 lets the renderer fit the first name (design mode's samples).
+    int namesPointSize = 0;
 
     // The stand-in picture, decoded on first use; null when missing.
     const QImage& DefaultPicture();

@@ -15,6 +15,7 @@
 #include "model/DesignSymbol.h"
 #include "model/Prize.h"
 #include "show/DrawEngine.h"
+#include "show/NameWidths.h"
 #include "show/RoundState.h"
 
 namespace {
@@ -26,6 +27,10 @@ constexpr int kStatusPointSize = 14;
 constexpr int kFingerprintPointSize = 11;
 constexpr int kListPointSize = 32;
 constexpr int kHelpOffset = 28;
+constexpr int kRehearsalPointSize = 28;
+// Names never get smaller than this (at 1080 lines) to fit the widest of a roll.
+constexpr int kNamesFloorPointSize = 14;
+constexpr int kLargestNamesSize = 400;
 // Beyond any screen; stops the fit loop for texts that measure as nothing.
 constexpr int kLargestFitSize = 2000;
 // Bounds of the small caches; a show only ever needs a handful of entries.
@@ -55,10 +60,18 @@ ShowRenderer::ShowRenderer(AppData& data)
 
 ShowRenderer::~ShowRenderer() = default;
 
+int ShowRenderer::Scaled(int size) const {
+    return qRound(size * scale_);
+}
+
 void ShowRenderer::Layout(const QRect& screen) {
     const int w = screen.width();
     const int h = screen.height();
-    const int hs = h - kStatusBandHeight;  // top of the status band
+    // A 4K screen shows what a 1080p one shows, only finer.
+    scale_ = std::max(1.0, h / 1080.0);
+    statusBandHeight_ = Scaled(kStatusBandHeight);
+    lineHeight_ = Scaled(kLineHeight);
+    const int hs = h - statusBandHeight_;  // top of the status band
     const int band = hs / 5;
 
     screen_ = Edges(0, 0, w, h);
@@ -73,14 +86,15 @@ void ShowRenderer::Layout(const QRect& screen) {
         mainArea_ = Edges(p, band, w, hs);
         pictureColumn_ = Edges(0, band, p, hs);
         smallPrizeBox_ = Edges(0, band, p, band + int(m * 0.38));
-        smallPictureBox_ = Edges(0, smallPrizeBox_.y() + smallPrizeBox_.height() + 10, p, hs - 80);
+        smallPictureBox_ =
+            Edges(0, smallPrizeBox_.y() + smallPrizeBox_.height() + Scaled(10), p, hs - Scaled(80));
     } else {
         mainArea_ = Edges(0, band, w, hs);
-        smallPrizeBox_ = Edges(0, band, w, band + 80);
+        smallPrizeBox_ = Edges(0, band, w, band + Scaled(80));
         pictureColumn_ = QRect();
         smallPictureBox_ = QRect();
     }
-    namesArea_ = mainArea_.adjusted(20, 100, -20, -100);
+    namesArea_ = mainArea_.adjusted(Scaled(20), Scaled(100), -Scaled(20), -Scaled(100));
 
     if (!background_.isNull() && background_.size() != screen_.size()) background_ = QImage();
     pictures_.clear();
@@ -91,13 +105,13 @@ void ShowRenderer::DropBackground() {
 }
 
 void ShowRenderer::StartScroll() {
-    scrollY_ = statusBand_.top() - 2 * kLineHeight;
-    totalHeight_ = kLineHeight * int(lines_.size());
+    scrollY_ = statusBand_.top() - 2 * lineHeight_;
+    totalHeight_ = lineHeight_ * int(lines_.size());
 }
 
 void ShowRenderer::ScrollStep() {
     if (scrollY_ + totalHeight_ - 1 < 0)
-        scrollY_ = statusBand_.top() - kLineHeight;
+        scrollY_ = statusBand_.top() - lineHeight_;
     else
         --scrollY_;
 }
@@ -175,14 +189,56 @@ QRect ShowRenderer::FitPicture(const QSize& image, const QRect& box) {
                  int(height));
 }
 
+QSize ShowRenderer::CellSize(int count) const {
+    const int n = std::max(1, count);
+    const int limit = pictureMode_ ? 2 : 3;
+    const int columns = std::min(limit, n / 4 + 1);
+    const int rows = n / columns + (n % columns ? 1 : 0);
+    return QSize(namesArea_.width() / columns, namesArea_.height() / rows);
+}
+
+int ShowRenderer::NamesFloorSize() const {
+    return Scaled(kNamesFloorPointSize);
+}
+
+int ShowRenderer::FitNamesFont(const std::vector<QString>& texts, int count) {
+    const DesignSymbol* symbol = data_.FindSymbol(3);
+    const QString family =
+        symbol && !symbol->FontName.isEmpty() ? symbol->FontName : kDefaultFamily;
+    const QRect cell(QPoint(0, 0), CellSize(count) - QSize(2, 2));
+    // Measured at one size; widths grow in step with the size, so the widest stays widest.
+    NameWidths widths(*Font(family, 100).metrics);
+    const qsizetype widest = widths.Widest(texts);
+    const QString text = widest >= 0 ? texts[size_t(widest)] : QStringLiteral("中");
+    const int dx = int(0.2 * cell.width());
+    const int dy = int(0.2 * cell.height());
+    const QRect inner = cell.adjusted(dx, dy, -dx, -dy);
+    auto fits = [&](int size) {
+        const QRectF m = Font(family, size).metrics->boundingRect(QRectF(), Qt::AlignCenter, text);
+        return m.width() < inner.width() && m.height() < inner.height();
+    };
+    // Largest size that fits, found by halving: the fit loop of single elements would take
+    // hundreds of measurements at 4K.
+    int lo = NamesFloorSize();
+    if (!fits(lo)) return lo;
+    int hi = kLargestNamesSize;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (fits(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
 void ShowRenderer::LayoutGrid(std::vector<RoundSelection>& selection) const {
     const int n = int(selection.size());
     if (n == 0) return;
     const int limit = pictureMode_ ? 2 : 3;
     const int columns = std::min(limit, n / 4 + 1);
-    const int rows = n / columns + (n % columns ? 1 : 0);
-    const int cw = namesArea_.width() / columns;
-    const int ch = namesArea_.height() / rows;
+    const int cw = CellSize(n).width();
+    const int ch = CellSize(n).height();
     for (int i = 0; i < n; ++i) {
         const int col = i % columns;
         const int row = i / columns;
@@ -323,7 +379,8 @@ void ShowRenderer::DrawPicture(QPainter& p, RoundState& round, const QRect& box,
     const bool isDefault = round.prizePicture.isNull();
     const QImage& source = isDefault ? round.DefaultPicture() : round.prizePicture;
     if (source.isNull()) return;
-    QRect r = FitPicture(source.size(), box);
+    // A small picture keeps the size it has on a 1080-line screen, in proportion.
+    QRect r = FitPicture(source.size() * scale_, box);
     if (r.isEmpty()) return;
     if (large)
         r.moveRight(box.right());
@@ -406,6 +463,15 @@ void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& 
     }
     line.setLineWidth(1e6);
     layout.endLayout();
+    if (line.naturalTextWidth() > cell.width()) {
+        // Only a name too long even at the smallest size gets here.
+        const QString shorter =
+            QFontMetricsF(font, &measureDevice_).elidedText(text, Qt::ElideRight, cell.width());
+        if (shorter != text) {
+            DrawPlainName(p, cell, shorter, font, color);
+            return;
+        }
+    }
 
     const QRectF box(cell);
     const QPointF origin(box.center().x() - line.naturalTextWidth() / 2,
@@ -423,13 +489,32 @@ void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& 
     }
 }
 
+void ShowRenderer::StrikeThrough(QPainter& p, const QRect& cell, double width, QRgb color) {
+    // A voided winner stays readable, crossed out in the element's colour.
+    const double w = std::min(width + 2 * Scaled(8), double(cell.width()));
+    const QPointF centre = QRectF(cell).center();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(
+        QPen(QColor::fromRgba(kOutlineColor | 0xFF000000), Scaled(9), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(centre.x() - w / 2, centre.y()), QPointF(centre.x() + w / 2, centre.y()));
+    p.setPen(QPen(QColor::fromRgba(color), Scaled(5), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(centre.x() - w / 2, centre.y()), QPointF(centre.x() + w / 2, centre.y()));
+    p.restore();
+}
+
 void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     auto& selection = round.selection;
     const int id = outlined ? 4 : 3;
     if (selection.empty()) return;
     if (selection.front().cell.isEmpty()) LayoutGrid(selection);
 
-    const ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
+    ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
+    // In a show every name of the round has the size fitted when its roll started.
+    if (round.namesPointSize > 0) {
+        look.size = round.namesPointSize;
+        if (look.symbol) look.symbol->fontSize = look.size;
+    }
     if (look.symbol) look.symbol->box = namesArea_;
     FontEntry& f = Font(look.family, look.size);
     if (outlined && !f.pathMetrics) {
@@ -453,59 +538,89 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     const double ascent = f.pathMetrics->ascent();
     const double height = ascent + f.pathMetrics->descent();
     for (const RoundSelection& entry : selection) {
-        const Sprite& sprite = OutlinedName(entry.text, look.family, look.size, look.color);
-        const double advance = f.pathMetrics->horizontalAdvance(entry.text);
+        QString text = entry.text;
+        double advance = f.pathMetrics->horizontalAdvance(text);
+        if (advance > entry.cell.width()) {
+            text = f.pathMetrics->elidedText(text, Qt::ElideRight, entry.cell.width());
+            advance = f.pathMetrics->horizontalAdvance(text);
+        }
+        const Sprite& sprite = OutlinedName(text, look.family, look.size, look.color);
         const QRectF cell(entry.cell);
         // The text origin, centred in the cell; whole pixels so the copy needs no resampling.
         const QPoint origin(qRound(cell.center().x() - advance / 2),
                             qRound(cell.center().y() - height / 2 + ascent));
         p.drawImage(origin + sprite.offset, sprite.image);
+        if (entry.voided) StrikeThrough(p, entry.cell, advance, look.color);
     }
 }
 
 void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
     const Prize* prize = data_.FindPrize(round.prizeId);
     if (!prize) return;
-    const QString text =
-        prize->name + QLatin1Char(' ') + prize->content + QStringLiteral("  当前：第 ") +
-        QString::number(round.roundNumber) + QStringLiteral(" 轮 ") +
-        QString::number(round.batchSize) + QStringLiteral(" 人  总：") +
-        QString::number(prize->batch) + QStringLiteral(" 轮 ") + QString::number(prize->count) +
-        QStringLiteral(" 人  剩余候选人数：") + QString::number(data_.Draw().RemainingCandidates());
-    p.setFont(Font(kDefaultFamily, kStatusPointSize).font);
+    // A redraw for voided winners says so instead of the round.
+    const QString now =
+        round.redraw > 0
+            ? QStringLiteral("补抽 %1 人").arg(round.redraw)
+            : QStringLiteral("当前：第 %1 轮 %2 人").arg(round.roundNumber).arg(round.batchSize);
+    const QString text = prize->name + QLatin1Char(' ') + prize->content + QStringLiteral("  ") +
+                         now + QStringLiteral("  总：") + QString::number(prize->batch) +
+                         QStringLiteral(" 轮 ") + QString::number(prize->count) +
+                         QStringLiteral(" 人  剩余候选人数：") +
+                         QString::number(data_.Draw().RemainingCandidates());
+    p.setFont(Font(kDefaultFamily, Scaled(kStatusPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
     p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop, text);
 }
 
 void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
     if (round.fingerprint.isEmpty()) return;
-    p.setFont(Font(kDefaultFamily, kFingerprintPointSize).font);
+    p.setFont(Font(kDefaultFamily, Scaled(kFingerprintPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
     p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("本场抽奖指纹：") + round.fingerprint);
 }
 
+void ShowRenderer::DrawRehearsalMark(QPainter& p, const RoundState& round) {
+    if (!round.rehearsal) return;
+    const QFont& font = Font(kDefaultFamily, Scaled(kRehearsalPointSize)).font;
+    const QString text = QStringLiteral("彩排");
+    const QRectF m = Font(kDefaultFamily, Scaled(kRehearsalPointSize))
+                         .metrics->boundingRect(QRectF(), Qt::AlignCenter, text);
+    const int pad = Scaled(12);
+    const QRectF badge(Scaled(24), Scaled(24), m.width() + 2 * pad, m.height() + pad);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, Scaled(3)));
+    p.setBrush(QColor(0, 90, 200, 220));
+    p.drawRoundedRect(badge, Scaled(10), Scaled(10));
+    p.setFont(font);
+    p.drawText(badge, Qt::AlignCenter, text);
+    p.restore();
+}
+
 void ShowRenderer::DrawHelpText(QPainter& p) {
     if (helpText_.isEmpty()) return;
-    p.setFont(Font(kDefaultFamily, kStatusPointSize).font);
+    p.setFont(Font(kDefaultFamily, Scaled(kStatusPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
-    p.drawText(statusBand_.translated(0, kHelpOffset), Qt::AlignHCenter | Qt::AlignTop, helpText_);
+    p.drawText(statusBand_.translated(0, Scaled(kHelpOffset)), Qt::AlignHCenter | Qt::AlignTop,
+               helpText_);
 }
 
 void ShowRenderer::DrawFinishedList(QPainter& p) {
     if (lines_.isEmpty()) return;
-    p.setFont(Font(kDefaultFamily, kListPointSize).font);
+    p.setFont(Font(kDefaultFamily, Scaled(kListPointSize)).font);
     p.setPen(QColor::fromRgba(0xFF000000));
     const int bottomLimit = statusBand_.top();
-    const int width = screen_.width() - 200;
+    const int margin = Scaled(100);
+    const int width = screen_.width() - 2 * margin;
     // Lines that have left the top are skipped without looking at them.
-    int i = scrollY_ < 0 ? std::max(0, (-scrollY_) / kLineHeight - 1) : 0;
+    int i = scrollY_ < 0 ? std::max(0, (-scrollY_) / lineHeight_ - 1) : 0;
     for (; i < lines_.size(); ++i) {
-        const int top = scrollY_ + kLineHeight * i;
-        const int bottom = top + kLineHeight;
+        const int top = scrollY_ + lineHeight_ * i;
+        const int bottom = top + lineHeight_;
         if (bottom < 0) continue;
         if (bottom > bottomLimit) break;
-        p.drawText(QRect(100, top, width, kLineHeight), Qt::AlignCenter, lines_[i]);
+        p.drawText(QRect(margin, top, width, lineHeight_), Qt::AlignCenter, lines_[i]);
     }
 }
 
@@ -561,6 +676,7 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
     }
     DrawSelectionOutline(p, round);
     DrawHelpText(p);
+    DrawRehearsalMark(p, round);
 }
 
 void ShowRenderer::PaintNames(QImage& target, RoundState& round) {

@@ -27,6 +27,7 @@ struct RoundSelection;
 // is prepared once and reused, so a rolling tick only repaints the names area.
 class ShowRenderer {
   public:
+    // Sizes of a 1080-line screen; larger screens scale them (Scale()).
     static constexpr int kLineHeight = 65;
     static constexpr uint32_t kStatusColor = 0xFF9ACD32;
     static constexpr uint32_t kShadowColor = 0xFF808080;
@@ -38,8 +39,12 @@ class ShowRenderer {
     ShowRenderer(const ShowRenderer&) = delete;
     ShowRenderer& operator=(const ShowRenderer&) = delete;
 
-    // Computes every area for a screen; call once before the first paint.
+    // Computes every area for a screen in device pixels; call once before the first paint.
     void Layout(const QRect& screen);
+    // How much larger than on a 1080-line screen the fixed sizes are drawn (never below 1, so
+    // small screens keep readable status lines).
+    double Scale() const { return scale_; }
+    int LineHeight() const { return lineHeight_; }
 
     // Paints the whole screen of the round's state into target (screen size, ARGB32
     // premultiplied).
@@ -80,6 +85,13 @@ class ShowRenderer {
     static QRect FitPicture(const QSize& image, const QRect& box);
     // Gives every entry its grid cell in the names area (when the first cell is still empty).
     void LayoutGrid(std::vector<RoundSelection>& selection) const;
+    // The size of one grid cell when count names are shown.
+    QSize CellSize(int count) const;
+    // One point size for all names of a roll: fitted to the widest of texts (everyone the roll
+    // may show) in the cell of count names, never below a legible floor. Names still wider
+    // than their cell at the floor are shortened with an ellipsis when drawn.
+    int FitNamesFont(const std::vector<QString>& texts, int count);
+    int NamesFloorSize() const;
 
     // The bold show font of a family at a point size (cached).
     const QFont& ShowFont(const QString& family, int pointSize);
@@ -112,6 +124,9 @@ class ShowRenderer {
     void DrawStatusLine(QPainter& p, const RoundState& round);
     void DrawHelpText(QPainter& p);
     void DrawFingerprint(QPainter& p, const RoundState& round);
+    void DrawRehearsalMark(QPainter& p, const RoundState& round);
+    void StrikeThrough(QPainter& p, const QRect& cell, double width, QRgb color);
+    int Scaled(int size) const;
     void DrawFinishedList(QPainter& p);
     void DrawSelectionOutline(QPainter& p, const RoundState& round);
     const QImage& ScaledPicture(const QImage& source, int prizeId, bool isDefault,
@@ -145,6 +160,9 @@ class ShowRenderer {
     QRect smallPictureBox_;
     QRect namesArea_;
     bool pictureMode_ = true;
+    double scale_ = 1.0;
+    int statusBandHeight_ = kStatusBandHeight;
+    int lineHeight_ = kLineHeight;
 
     QStringList lines_;
     int scrollY_ = 0;

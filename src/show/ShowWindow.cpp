@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -14,6 +15,7 @@
 #include "model/Winner.h"
 #include "show/DrawEngine.h"
 #include "show/RoundState.h"
+#include "show/ShowScreens.h"
 
 ShowWindow::ShowWindow(AppData& data, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -27,11 +29,18 @@ ShowWindow::ShowWindow(AppData& data, QWidget* parent)
     if (QFile::exists(QStringLiteral(":/icon.png")))
         setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
 
+    // The chosen screen (a projector) or the primary one, painted at its own pixel ratio so a
+    // scaled desktop stays sharp.
     QRect screen(0, 0, 800, 600);
-    if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
+    if (QScreen* chosen = ShowScreens::Find(data_.ShowScreen())) {
+        screen = chosen->geometry();
+        pixelRatio_ = std::max(1.0, chosen->devicePixelRatio());
+        setScreen(chosen);
+    }
     setGeometry(screen);
-    renderer_.Layout(QRect(0, 0, screen.width(), screen.height()));
-    buffer_ = QImage(screen.size(), QImage::Format_ARGB32_Premultiplied);
+    const QSize pixels(qRound(screen.width() * pixelRatio_), qRound(screen.height() * pixelRatio_));
+    renderer_.Layout(QRect(QPoint(0, 0), pixels));
+    buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
 
     rollTimer_.setTimerType(Qt::PreciseTimer);
     rollTimer_.setInterval(kRollInterval);
@@ -110,7 +119,14 @@ void ShowWindow::Step() {
     data_.ResetSymbolFontSizes();
     engine.AdvanceStep();
 
-    if (round.state == RoundState::kRolling) rollTimer_.start();
+    if (round.state == RoundState::kRolling) {
+        // One size for every name this roll can show, so no name leaves its cell and the size
+        // does not jump between ticks; the winners screen keeps it.
+        round.namesPointSize = renderer_.FitNamesFont(engine.EligibleKeyTexts(), round.batchSize);
+        rollTimer_.start();
+    } else if (round.state != RoundState::kWinners) {
+        round.namesPointSize = 0;
+    }
     if (round.state == RoundState::kFinished) {
         renderer_.Lines() = FinishedLines(data_);
         renderer_.StartScroll();
@@ -128,7 +144,7 @@ void ShowWindow::RollTick() {
     }
     data_.Draw().RollSelection();
     namesRepaint_ = true;
-    update(renderer_.NamesArea());
+    update(ToWindow(renderer_.NamesArea()));
 }
 
 void ShowWindow::ScrollTick() {
@@ -137,24 +153,84 @@ void ShowWindow::ScrollTick() {
     update();
 }
 
-void ShowWindow::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Escape:
-            event->accept();
-            reject();
-            return;
+bool ShowWindow::IsStepKey(int key) const {
+    switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            event->accept();
-            // A held key is one deliberate press, not a run of steps.
-            if (!event->isAutoRepeat()) Step();
-            return;
+            return true;
+        case Qt::Key_PageDown:
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            // What presentation remotes send, when the operator allowed them.
+            return data_.PresenterKeys();
         default:
-            // Other keys do nothing (and never reach the dialog's default handling).
-            event->accept();
-            return;
+            return false;
     }
+}
+
+void ShowWindow::keyPressEvent(QKeyEvent* event) {
+    // Other keys do nothing (and never reach the dialog's default handling).
+    event->accept();
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    if (!IsStepKey(event->key())) return;
+    // A held key is one deliberate press, not a run of steps.
+    if (keys_.Press(event->key(), event->timestamp(), event->isAutoRepeat())) Step();
+}
+
+void ShowWindow::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+    if (IsStepKey(event->key()))
+        keys_.Release(event->key(), event->timestamp(), event->isAutoRepeat());
+}
+
+void ShowWindow::focusOutEvent(QFocusEvent* event) {
+    // A key let go while another window had the keyboard is never seen released here.
+    keys_.Reset();
+    QDialog::focusOutEvent(event);
+}
+
+int ShowWindow::EntryAt(const QPoint& pos) {
+    RoundState& round = Round();
+    const QPoint at(qRound(pos.x() * pixelRatio_), qRound(pos.y() * pixelRatio_));
+    for (size_t i = 0; i < round.selection.size(); ++i)
+        if (round.selection[i].cell.contains(at)) return int(i);
+    return -1;
+}
+
+void ShowWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton || Round().state != RoundState::kWinners) return;
+    const int index = EntryAt(event->position().toPoint());
+    if (index >= 0) AskToVoid(index);
+}
+
+void ShowWindow::AskToVoid(int index) {
+    RoundState& round = Round();
+    if (round.state != RoundState::kWinners || index < 0 || index >= int(round.selection.size()) ||
+        round.selection[size_t(index)].voided)
+        return;
+    const QString question =
+        QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].text);
+    if (Ui::Tell(this, question, Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes) return;
+    if (!data_.Draw().VoidWinner(index)) return;
+    fullRepaint_ = true;
+    update();
+}
+
+QRect ShowWindow::ToBuffer(const QRect& r) const {
+    return QRectF(r.x() * pixelRatio_, r.y() * pixelRatio_, r.width() * pixelRatio_,
+                  r.height() * pixelRatio_)
+        .toAlignedRect();
+}
+
+QRect ShowWindow::ToWindow(const QRect& r) const {
+    return QRectF(r.x() / pixelRatio_, r.y() / pixelRatio_, r.width() / pixelRatio_,
+                  r.height() / pixelRatio_)
+        .toAlignedRect();
 }
 
 void ShowWindow::paintEvent(QPaintEvent* event) {
@@ -168,5 +244,6 @@ void ShowWindow::paintEvent(QPaintEvent* event) {
         namesRepaint_ = false;
     }
     QPainter p(this);
-    p.drawImage(event->rect(), buffer_, event->rect());
+    // Device pixels of the buffer onto the same device pixels of the screen.
+    p.drawImage(QRectF(event->rect()), buffer_, QRectF(ToBuffer(event->rect())));
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "show/KeyStepFilter.h"
 #include "show/MusicPlayer.h"
 #include "show/ShowRenderer.h"
 
@@ -25,6 +26,10 @@ class ShowWindow : public QDialog {
 
     // One step of the show, as a press of Space or Enter.
     void Step();
+    // Asks whether the winner of selection entry index is absent and voids it on Yes.
+    void AskToVoid(int index);
+    // The selection entry whose cell holds a point of the window; -1 when none.
+    int EntryAt(const QPoint& pos);
     // Leaves at once: timers killed, music stopped, nothing recorded for a roll in progress.
     void reject() override;
 
@@ -38,6 +43,9 @@ class ShowWindow : public QDialog {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -46,6 +54,10 @@ class ShowWindow : public QDialog {
     void StopAll();
     void RollTick();
     void ScrollTick();
+    bool IsStepKey(int key) const;
+    // Window (logical) and buffer (device pixel) rectangles.
+    QRect ToBuffer(const QRect& r) const;
+    QRect ToWindow(const QRect& r) const;
 
     AppData& data_;
     ShowRenderer renderer_;
@@ -56,6 +68,8 @@ class ShowWindow : public QDialog {
     QTimer rollTimer_;
     QTimer scrollTimer_;
     MusicPlayer music_;
+    KeyStepFilter keys_;
+    double pixelRatio_ = 1.0;
     bool musicQueued_ = false;
     // Stands in when no show is running, so the window still paints a screen.
     std::unique_ptr<RoundState> idleRound_;

@@ -256,6 +256,20 @@ TEST(DataFile, BillionLaughsFailsCleanly) {
     EXPECT_LT(data.Title().size(), 1000000);
 }
 
+// A pretty-printed or hand-edited file has white space inside its lists, even empty ones.
+TEST(DataFile, WhiteSpaceInsideListsIsNotAnError) {
+    TestFolder dir;
+    dir.WriteGbk("data.xml", Wrap("<PrizeList>\n  </PrizeList>\n<Setting>\n  <Title>年会</Title>\n"
+                                  "  <AllowRepeat>1</AllowRepeat>\n</Setting>\n<WinnerList>\n"
+                                  "  <Winner prize=\"0\" candidate=\"1\" show=\"A\" time=\"t\"/>\n"
+                                  "</WinnerList>"));
+    AppData data{QString(), QString()};
+    EXPECT_TRUE(data.LoadDataFile(dir.File("data.xml"), false));
+    EXPECT_EQ(data.Title(), QStringLiteral("年会"));
+    EXPECT_TRUE(data.AllowRepeat());
+    EXPECT_EQ(data.WinnerCount(0), 1);
+}
+
 TEST(DataFile, AFailedWriteKeepsTheOldFile) {
     TestFolder dir;
     {

@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -12,6 +14,7 @@
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
 #include "setup/MediaComboBox.h"
+#include "setup/ScreenComboBox.h"
 #include "setup/UiRulesTab.h"
 #include "show/DesignToolbox.h"
 #include "show/DesignWindow.h"
@@ -182,19 +185,45 @@ TEST_F(UiRulesTabTest, PaintsBandsLabelsAndTheTitleBorder) {
     const int w = tab->width();
     const std::pair<QPoint, QRgb> probes[] = {
         {{w - 20, 10}, 0xFFF0F0F0},  {{w - 9, 37}, 0xFFF0F0F0},   {{w - 8, 20}, 0xFFFFFFFF},
-        {{w - 20, 250}, 0xFFF0F0F0}, {{w - 20, 215}, 0xFFFFFFFF}, {{122, 60}, 0xFFC0C0C0},
+        {{w - 20, 250}, 0xFFF0F0F0}, {{w - 20, 233}, 0xFFFFFFFF}, {{122, 60}, 0xFFC0C0C0},
         {{w - 8, 60}, 0xFFC0C0C0},   {{200, 46}, 0xFFC0C0C0},     {{200, 76}, 0xFFC0C0C0},
     };
     for (const auto& [at, rgb] : probes) EXPECT_EQ(shot.pixel(at), rgb) << at.x() << "," << at.y();
     // Headings and labels are drawn dark inside their rectangles.
-    for (const QRect& r : {QRect(11, 8, 40, 30), QRect(32, 46, 90, 30), QRect(32, 84, 90, 30),
-                           QRect(32, 122, 90, 30), QRect(11, 241, 40, 30), QRect(32, 279, 90, 30),
-                           QRect(32, 317, 90, 30)}) {
+    for (const QRect& r :
+         {QRect(11, 8, 40, 30), QRect(32, 46, 90, 30), QRect(32, 84, 90, 30),
+          QRect(32, 122, 90, 30), QRect(11, 241, 40, 30), QRect(32, 279, 90, 30),
+          QRect(32, 317, 90, 30), QRect(32, 197, 90, 30), QRect(32, 352, 90, 30)}) {
         int dark = 0;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) dark += qGray(shot.pixel(x, y)) < 80;
         EXPECT_GT(dark, 10) << r.x() << "," << r.y();
     }
+}
+
+// The projector screen and the presenter remote are remembered in the data file; a screen that
+// is not connected stays chosen.
+TEST_F(UiRulesTabTest, ShowScreenAndPresenterKeysReachTheFile) {
+    data_->SetShowScreen("HDMI-2");
+    auto tab = Open();
+    ScreenComboBox* screens = tab->ScreenBox();
+    ASSERT_GE(screens->count(), 2);
+    EXPECT_EQ(screens->currentData().toString(), "HDMI-2");
+    EXPECT_TRUE(screens->currentText().contains(QStringLiteral("未连接")));
+    const QString primary = QGuiApplication::primaryScreen()->name();
+    const int at = screens->findData(primary);
+    ASSERT_GE(at, 0);
+    screens->activated(at);
+    EXPECT_EQ(data_->ShowScreen(), primary);
+
+    EXPECT_FALSE(tab->PresenterBox()->isChecked());
+    QTest::mouseClick(tab->PresenterBox(), Qt::LeftButton, {},
+                      QPoint(8, tab->PresenterBox()->height() / 2));
+    EXPECT_TRUE(data_->PresenterKeys());
+    data_->Save(AppData::kSaveData);
+    AppData again(folder_.Path());
+    EXPECT_EQ(again.ShowScreen(), primary);
+    EXPECT_TRUE(again.PresenterKeys());
 }
 
 }  // namespace
