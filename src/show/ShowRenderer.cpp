@@ -554,9 +554,9 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     }
 }
 
-void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
+QString ShowRenderer::StatusLineText(const RoundState& round) const {
     const Prize* prize = data_.FindPrize(round.prizeId);
-    if (!prize) return;
+    if (!prize) return QString();
     // A redraw for voided winners says so instead of the round.
     const QString now =
         round.redraw > 0
@@ -567,6 +567,12 @@ void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
                          QStringLiteral(" 轮 ") + QString::number(prize->count) +
                          QStringLiteral(" 人  剩余候选人数：") +
                          QString::number(data_.Draw().RemainingCandidates());
+    return text;
+}
+
+void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
+    const QString text = StatusLineText(round);
+    if (text.isEmpty()) return;
     p.setFont(Font(kDefaultFamily, Scaled(kStatusPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
     p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop, text);

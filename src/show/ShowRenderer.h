@@ -93,6 +93,9 @@ class ShowRenderer {
     int FitNamesFont(const std::vector<QString>& texts, int count);
     int NamesFloorSize() const;
 
+    // The status line of the prize, rolling and winners screens (empty without a prize).
+    QString StatusLineText(const RoundState& round) const;
+
     // The bold show font of a family at a point size (cached).
     const QFont& ShowFont(const QString& family, int pointSize);
 

@@ -4,28 +4,35 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <csignal>
 #include <memory>
 
 #include "app/MainWindow.h"
 #include "app/Notices.h"
+#include "app/TerminationSignals.h"
 #include "controls/Banner.h"
 #include "controls/ControlBar.h"
 #include "controls/TabStrip.h"
 #include "model/AppData.h"
+#include "model/AtomicFileWriter.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
 #include "setup/PrizeDialog.h"
 #include "setup/PrizeListTab.h"
+#include "setup/WinnerListTab.h"
 #include "show/DrawEngine.h"
 #include "show/RoundState.h"
 #include "show/ShowWindow.h"
 #include "support/FakeUi.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -304,6 +311,121 @@ TEST_F(MainWindowTest, APrizeAddedJustBeforeQuittingReachesTheDataFile) {
     EXPECT_EQ(p.batch, 3);
     EXPECT_EQ(p.index, 0);
     EXPECT_EQ(reread.TabIndex(), 1);
+}
+
+// A rehearsal runs the very show, marks its screens, and leaves the files and the winner page
+// exactly as they were.
+TEST_F(MainWindowTest, ARehearsalKeepsNothing) {
+    AddMusic();
+    AddCandidates(8);
+    const int prize = data_->AddPrize("一等奖", "电脑", 4, 2, QString(), 0);
+    data_->AddWinner(std::make_unique<Winner>(Winner{prize, 1, "员工1", "2026-01-01 20:00:00"}));
+    ASSERT_TRUE(data_->Save(AppData::kSaveCandidates | AppData::kSaveData));
+    MainWindow& w = Open();
+    auto files = [&] {
+        QStringList out;
+        for (const QString& name : QDir(root_).entryList(QDir::Files, QDir::Name)) {
+            QFile f(root_ + name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            out << name + ":" + QString::fromLatin1(f.readAll().toHex());
+        }
+        return out;
+    };
+    auto page = [&] {
+        QStringList rows;
+        auto* list = static_cast<WinnerListTab*>(w.PageAt(MainWindow::kWinnerPage))->List();
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            rows << list->topLevelItem(i)->text(2) + list->topLevelItem(i)->text(3);
+        return rows;
+    };
+    const QStringList before = files();
+    const QStringList rowsBefore = page();
+    bool marked = false;
+    int drawn = 0;
+    fake_.onExec = [&](QDialog& d) {
+        auto& show = static_cast<ShowWindow&>(d);
+        show.show();
+        QApplication::processEvents();
+        for (int i = 0; i < 6; ++i) Press(show, Qt::Key_Space);
+        marked = data_->Draw().Round()->rehearsal;
+        drawn = data_->WinnerCount(prize);
+        show.reject();
+        return show.result();
+    };
+    QTest::mouseClick(w.Bar()->RehearseButton(), Qt::LeftButton);
+    EXPECT_TRUE(marked);
+    EXPECT_EQ(drawn, 4);  // the rehearsal drew the rest of the prize
+    EXPECT_EQ(data_->WinnerCount(prize), 1);
+    EXPECT_FALSE(data_->ReadOnly());
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(page(), rowsBefore);
+    EXPECT_FALSE(QFile::exists(data_->DrawRecordPath()));
+}
+
+// A save that fails during a show is told once, over the show, and stays on the control bar
+// until a save succeeds again; the show goes on.
+TEST_F(MainWindowTest, AFailedSaveIsToldOnceAndStaysOnTheBar) {
+    AddMusic();
+    AddCandidates(8);
+    const int prize = data_->AddPrize("一等奖", "电脑", 4, 2, QString(), 0);
+    TestFolder rescues;
+    data_->SetRescueFolder(rescues.Path());
+    MainWindow& w = Open();
+    EXPECT_TRUE(w.Bar()->Status()->text().startsWith(QStringLiteral("数据文件夹：")));
+    size_t toldDuringShow = 0;
+    fake_.onExec = [&](QDialog& d) {
+        auto& show = static_cast<ShowWindow&>(d);
+        show.show();
+        QApplication::processEvents();
+        AtomicFileWriter::InjectFailure(AtomicFileWriter::Step::Rename, "/data.xml");
+        for (int i = 0; i < 6; ++i) {
+            Press(show, Qt::Key_Space);
+            QApplication::processEvents();  // the queued warning
+        }
+        toldDuringShow = fake_.messages.size();
+        EXPECT_EQ(data_->WinnerCount(prize), 4);  // both rounds drawn all the same
+        show.reject();
+        return show.result();
+    };
+    QTest::mouseClick(w.Bar()->StartButton(), Qt::LeftButton);
+    AtomicFileWriter::ClearInjectedFailures();
+    QStringList warnings;
+    for (const QString& t : fake_.MessageTexts())
+        if (t.startsWith(QStringLiteral("无法保存"))) warnings << t;
+    ASSERT_EQ(warnings.size(), 1) << fake_.MessageTexts().join("|").toStdString();
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("本轮结果已另存到")));
+    EXPECT_EQ(toldDuringShow, fake_.messages.size());  // before the show ended
+    EXPECT_TRUE(w.Bar()->Status()->text().startsWith(QStringLiteral("无法保存")));
+    // The rescue copy holds both rounds.
+    const QStringList copies = QDir(rescues.Path()).entryList({"data-rescue-*.xml"});
+    ASSERT_EQ(copies.size(), 1);
+    AppData rescued{QString(), QString()};
+    ASSERT_TRUE(rescued.LoadDataFile(rescues.File(copies[0]), false));
+    EXPECT_EQ(rescued.WinnerCount(prize), 4);
+    ASSERT_TRUE(data_->Save(AppData::kSaveData));
+    EXPECT_TRUE(w.Bar()->Status()->text().startsWith(QStringLiteral("数据文件夹：")));
+}
+
+// SIGTERM (a logout) closes a dialog inside another like Esc and then the setup window, so
+// the program goes on to save and exit.
+TEST(TerminationSignals, ASignalClosesEveryDialogInnermostFirst) {
+    TerminationSignals signals_;
+    QDialog outer;
+    int received = 0;
+    QObject::connect(&signals_, &TerminationSignals::Received, [&](int number) {
+        received = number;
+        TerminationSignals::CloseAllDialogs(&outer);
+    });
+    bool innerEnded = false;
+    QTimer::singleShot(0, [&] {
+        QDialog inner(&outer);
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        inner.exec();
+        innerEnded = true;
+    });
+    EXPECT_EQ(outer.exec(), QDialog::Rejected);
+    EXPECT_TRUE(innerEnded);
+    EXPECT_EQ(received, SIGTERM);
 }
 
 }  // namespace

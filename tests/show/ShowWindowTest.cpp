@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "model/AppData.h"
+#include "show/DesignWindow.h"
 #include "show/DrawEngine.h"
 #include "show/RoundState.h"
 #include "show/ShowHost.h"
@@ -293,6 +294,126 @@ TEST_F(ShowWindowTest, RollingTicksChangeTheNamesAndRepaintThem) {
                 if (w.Buffer().pixel(x, y) == 0xFF000000u) ++black;
         EXPECT_GT(black, 50);
     }));
+}
+
+// The sequence the X server sends for Space held two seconds on a busy machine: Qt cannot
+// tell the release/press pairs are repeats, so they reach the window unflagged.
+TEST_F(ShowWindowTest, SpaceHeldOnABusyX11ServerStepsOnce) {
+    AddCandidates(60);
+    const int prize = data_->AddPrize("幸运奖", "红包", 20, 10, QString(), 0);
+    auto send = [](QWidget& w, QEvent::Type type, unsigned long at) {
+        QKeyEvent e(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        e.setTimestamp(at);
+        QApplication::sendEvent(&w, &e);
+    };
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kRolling);
+        send(w, QEvent::KeyPress, 50000);
+        for (unsigned long t = 50500; t < 52000; t += 33) {
+            send(w, QEvent::KeyRelease, t);
+            send(w, QEvent::KeyPress, t);
+        }
+        send(w, QEvent::KeyRelease, 52000);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 2);  // one round, not all ten
+        send(w, QEvent::KeyPress, 53000);         // the next deliberate press
+        send(w, QEvent::KeyRelease, 53100);
+        EXPECT_EQ(State(), RoundState::kPrize);
+    }));
+}
+
+TEST_F(ShowWindowTest, PresenterRemoteKeysStepOnlyWhenAllowed) {
+    AddCandidates(6);
+    data_->AddPrize("一等奖", "电脑", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int key : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_Down}) Press(w, key);
+        EXPECT_EQ(State(), RoundState::kWelcome);
+    }));
+    data_->SetPresenterKeys(true);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_PageDown);
+        EXPECT_EQ(State(), RoundState::kPrize);
+        Press(w, Qt::Key_Right);
+        EXPECT_EQ(State(), RoundState::kRolling);
+        Press(w, Qt::Key_Down);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        Press(w, Qt::Key_PageUp);  // not a step key
+        EXPECT_EQ(State(), RoundState::kWinners);
+    }));
+}
+
+// Two winners are not in the room: both are voided, struck through, and the next rounds draw
+// exactly those two places before the prize goes on as planned.
+TEST_F(ShowWindowTest, AbsentWinnersAreVoidedAndRedrawn) {
+    AddCandidates(30);
+    const int prize = data_->AddPrize("二等奖", "手机", 6, 2, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int i = 0; i < 3; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        w.repaint();  // lays out the cells
+        RoundState& round = *data_->Draw().Round();
+        ASSERT_EQ(round.selection.size(), 3u);
+        const QString absent = round.selection[1].text;
+        const int32_t absentId = round.selection[1].candidate;
+        const QPoint centre = round.selection[1].cell.center();
+
+        fake_.answers = {Ui::Answer::No, Ui::Answer::Yes, Ui::Answer::Yes};
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);  // No: nothing changes
+        EXPECT_EQ(data_->WinnerCount(prize), 3);
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
+        EXPECT_EQ(fake_.messages.back().text, absent + QStringLiteral(" 未到场，作废并补抽？"));
+        EXPECT_EQ(fake_.messages.back().buttons, Ui::Buttons::YesNo);
+        EXPECT_TRUE(round.selection[1].voided);
+        EXPECT_EQ(data_->WinnerCount(prize), 2);
+        QTest::mouseClick(&w, Qt::LeftButton, {}, round.selection[2].cell.center());
+        EXPECT_EQ(data_->WinnerCount(prize), 1);
+        // Saved at once.
+        EXPECT_EQ(AppData(root_).WinnerCount(prize), 1);
+
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kPrize);
+        EXPECT_EQ(round.redraw, 2);
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(round.selection.size(), 2u);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 3);
+        // The prize then goes on with its second round of three.
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(round.redraw, 0);
+        EXPECT_EQ(round.roundNumber, 2);
+        EXPECT_EQ(round.batchSize, 3);
+        for (int i = 0; i < 2; ++i) Press(w, Qt::Key_Space);
+        EXPECT_EQ(data_->WinnerCount(prize), 6);
+        for (const auto& winner : *data_->WinnersOfPrize(prize))
+            EXPECT_NE(winner->candidate, absentId);  // out of the pool for the rest of the show
+    }));
+}
+
+// With a projector connected the show and the design preview open on the screen chosen for
+// them; without that choice, or with a screen that is gone, on the primary screen. Runs where
+// the test platform has two screens (the "show-two-screens" test).
+TEST_F(ShowWindowTest, OpensOnTheChosenScreen) {
+    if (QGuiApplication::screens().size() < 2) GTEST_SKIP() << "needs two screens";
+    QScreen* second = QGuiApplication::screens().at(1);
+    ASSERT_NE(second, QGuiApplication::primaryScreen());
+    AddCandidates(3);
+    data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    for (const auto& [chosen, expected] :
+         {std::pair{second->name(), second}, std::pair{QString(), QGuiApplication::primaryScreen()},
+          std::pair{QStringLiteral("DP-9"), QGuiApplication::primaryScreen()}}) {
+        SCOPED_TRACE(chosen.toStdString());
+        data_->SetShowScreen(chosen);
+        ASSERT_TRUE(Run([&](ShowWindow& w) {
+            EXPECT_EQ(w.geometry(), expected->geometry());
+            EXPECT_EQ(w.screen(), expected);
+            EXPECT_EQ(w.Renderer().ScreenRect().size(), expected->geometry().size());
+        }));
+        DesignWindow design(*data_);
+        EXPECT_EQ(design.geometry(), expected->geometry());
+    }
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 #include <QtGlobal>
 
 int main(int argc, char** argv) {
-    // Widget tests need no display: every test program runs on the offscreen platform.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Widget tests need no display: every test program runs on the offscreen platform (with a
+    // screen configuration of its own when one is given).
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QStringLiteral("offscreen")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
     // The per-user data folder (rescue copies) of a test run is a folder of its own, never the
     // home of whoever runs the tests.
