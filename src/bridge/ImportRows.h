@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "celvex.h"
 
@@ -8,11 +9,14 @@
 // allocated with malloc so that FreeImportResult can release any partly built record.
 class ImportRows {
   public:
-    // Gives the record count zeroed rows; throws std::bad_alloc (the record then stays valid
-    // for Release, holding whatever was allocated).
-    static void Allocate(ImportResult& result, size_t count);
-    // Copies text into slot of row index (both in range).
-    static void SetSlot(ImportResult& result, size_t index, int slot, std::string_view text);
+    // A zeroed row; throws std::bad_alloc.
+    static FieldRow* NewRow();
+    // Copies text into slot of row.
+    static void SetSlot(FieldRow& row, int slot, std::string_view text);
+    static void FreeRow(FieldRow* row);
+    // Hands rows to the record as its row array; rows is emptied. Throws std::bad_alloc, and
+    // then rows still holds them.
+    static void Adopt(ImportResult& result, std::vector<FieldRow*>& rows);
     // Frees rows and slots; a null row array or null rows and slots are skipped.
     static void Release(ImportResult& result);
 };

@@ -133,6 +133,12 @@ TEST(SheetImportFailure, UnreadableFilesGiveMinusThree) {
         EXPECT_FALSE(outcome.success) << c.name;
         EXPECT_EQ(outcome.error, CELVEX_FAILED) << c.name;
         EXPECT_TRUE(outcome.rows.empty()) << c.name;
+        // The preview's reading refuses it the same way.
+        const auto table = BridgeCalls::Library().ImportTable(
+            CelvexLibrary::ImportKind::Spreadsheet, path, BridgeCalls::ImportTitles());
+        EXPECT_FALSE(table.success) << c.name;
+        EXPECT_EQ(table.error, CELVEX_FAILED) << c.name;
+        EXPECT_TRUE(table.rows.empty()) << c.name;
     }
     const auto missing = ImportSheet(folder.File(QStringLiteral("missing.xlsx")));
     EXPECT_EQ(missing.error, CELVEX_FAILED);
