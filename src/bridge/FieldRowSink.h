@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "HeaderSearch.h"
@@ -12,15 +13,14 @@
 class FieldRowSink : public RowSink {
   public:
     explicit FieldRowSink(const HeaderSearch& search) : search_(search) {}
-    ~FieldRowSink() override;
-    FieldRowSink(const FieldRowSink&) = delete;
-    FieldRowSink& operator=(const FieldRowSink&) = delete;
 
     void Take(size_t index, const RowCells& row) override;
-    // Hands the rows to the record.
-    void Finish(ImportResult& result);
+    // Hands the rows to the record; throws std::bad_alloc.
+    void Finish(ImportResult& result) const;
 
   private:
     const HeaderSearch& search_;
-    std::vector<FieldRow*> rows_;
+    size_t count_ = 0;
+    std::vector<size_t> slots_;  // four a row: offsets into texts_ or ImportRows::kNull
+    std::string texts_;
 };

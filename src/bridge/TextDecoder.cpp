@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -58,34 +59,48 @@ class IconvHandle {
 
 }  // namespace
 
+namespace {
+
+// At least 99% well-formed: integer arithmetic, no rounding at the boundary.
+bool MostlyUtf8(size_t valid, size_t invalid) {
+    return valid * 100 >= (valid + invalid) * 99;
+}
+
+}  // namespace
+
 TextDecoder::Source TextDecoder::Detect(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return Source::Utf16LE;
     if (bytes.starts_with("\xFE\xFF")) return Source::Utf16BE;
     if (bytes.starts_with(kUtf8Bom)) return Source::Utf8;
     size_t valid = 0, invalid = 0;
     CountSequences(bytes, valid, invalid);
-    // At least 99% well-formed: integer arithmetic, no rounding at the boundary.
-    return valid * 100 >= (valid + invalid) * 99 ? Source::Utf8 : Source::Gb18030;
+    return MostlyUtf8(valid, invalid) ? Source::Utf8 : Source::Gb18030;
 }
 
 TextDecoder::Decoded TextDecoder::Decode(std::string bytes) {
     Decoded out;
-    out.source = Detect(bytes);
-    switch (out.source) {
-        case Source::Utf16LE:
-            out.text = Convert(std::string_view(bytes).substr(2), "UTF-16LE", 2, out.replaced);
-            return out;
-        case Source::Utf16BE:
-            out.text = Convert(std::string_view(bytes).substr(2), "UTF-16BE", 2, out.replaced);
-            return out;
-        case Source::Gb18030:
-            out.text = Convert(bytes, "GB18030", 1, out.replaced);
-            return out;
-        case Source::Utf8:
-            break;
+    if (bytes.starts_with("\xFF\xFE")) {
+        out.source = Source::Utf16LE;
+        out.text = Convert(std::string_view(bytes).substr(2), "UTF-16LE", 2, out.replaced);
+        return out;
     }
-    if (bytes.starts_with(kUtf8Bom)) bytes.erase(0, kUtf8Bom.size());
-    if (IsValidUtf8(bytes))
+    if (bytes.starts_with("\xFE\xFF")) {
+        out.source = Source::Utf16BE;
+        out.text = Convert(std::string_view(bytes).substr(2), "UTF-16BE", 2, out.replaced);
+        return out;
+    }
+    const bool bom = bytes.starts_with(kUtf8Bom);
+    if (bom) bytes.erase(0, kUtf8Bom.size());
+    // One pass tells both the encoding and whether any byte needs replacing.
+    size_t valid = 0, invalid = 0;
+    CountSequences(bytes, valid, invalid);
+    if (!bom && !MostlyUtf8(valid, invalid)) {
+        out.source = Source::Gb18030;
+        out.text = Convert(bytes, "GB18030", 1, out.replaced);
+        return out;
+    }
+    out.source = Source::Utf8;
+    if (invalid == 0)
         out.text = std::move(bytes);
     else
         out.text = SanitizeUtf8(bytes, &out.replaced);
@@ -97,9 +112,8 @@ void TextDecoder::CountSequences(std::string_view text, size_t& valid, size_t& i
     while (i < text.size()) {
         // Runs of ASCII are the common case: skip them eight bytes at a time.
         while (i + 8 <= text.size()) {
-            uint64_t word = 0;
-            for (int k = 0; k < 8; ++k)
-                word |= static_cast<uint64_t>(static_cast<unsigned char>(text[i + k])) << (8 * k);
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, sizeof word);
             if (word & 0x8080808080808080ull) break;
             i += 8;
         }
@@ -123,9 +137,8 @@ bool TextDecoder::IsValidUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         while (i + 8 <= text.size()) {
-            uint64_t word = 0;
-            for (int k = 0; k < 8; ++k)
-                word |= static_cast<uint64_t>(static_cast<unsigned char>(text[i + k])) << (8 * k);
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, sizeof word);
             if (word & 0x8080808080808080ull) break;
             i += 8;
         }
