@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <set>
 
 #include "model/AppData.h"
 #include "model/Candidate.h"
@@ -62,19 +63,13 @@ int ImportPreview::HeaderLine() const {
 void ImportPreview::BuildChoices() {
     // Every column holding something in the header or below it, in file order.
     const size_t first = HasHeader() ? size_t(table_.headerRow) : 0;
-    std::vector<int> columns;
+    std::set<int> occupied;
     for (size_t r = first; r < table_.rows.size(); ++r) {
         const Table::Row& row = table_.rows[r];
         for (size_t i = row.firstCell; i < row.firstCell + row.cellCount; ++i)
-            columns.push_back(table_.cells[i].column);
-        // Keep the list short while collecting: most files repeat the same few columns.
-        if (columns.size() > 4096) {
-            std::sort(columns.begin(), columns.end());
-            columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
-        }
+            occupied.insert(table_.cells[i].column);
     }
-    std::sort(columns.begin(), columns.end());
-    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    const std::vector<int> columns(occupied.begin(), occupied.end());
 
     std::vector<int> kept(columns.begin(),
                           columns.begin() + std::min<std::ptrdiff_t>(kMaxChoices, columns.size()));
