@@ -11,6 +11,8 @@
 
 #include "app/CelvexLibrary.h"
 #include "celvex.h"
+#include "model/AppData.h"
+#include "setup/ImportPreview.h"
 
 namespace {
 
@@ -25,15 +27,17 @@ struct Bridge {
         library.load();
         import = reinterpret_cast<ImportFunction>(library.resolve("Import"));
         importTxt = reinterpret_cast<ImportFunction>(library.resolve("ImportTxt"));
+        importTable = reinterpret_cast<ImportTableFunction>(library.resolve("ImportTable"));
         exportRows = reinterpret_cast<ExportFunction>(library.resolve("Export"));
         freeResult =
             reinterpret_cast<FreeImportResultFunction>(library.resolve("FreeImportResult"));
     }
-    bool Ready() const { return import && importTxt && exportRows && freeResult; }
+    bool Ready() const { return import && importTxt && exportRows && freeResult && importTable; }
 
     QLibrary library;
     ImportFunction import = nullptr;
     ImportFunction importTxt = nullptr;
+    ImportTableFunction importTable = nullptr;
     ExportFunction exportRows = nullptr;
     FreeImportResultFunction freeResult = nullptr;
 };
@@ -135,6 +139,85 @@ void BM_ImportTxt(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * lines);
 }
 BENCHMARK(BM_ImportTxt)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+bool WriteText(const QString& path, const std::string& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(text.data(), static_cast<qint64>(text.size())) ==
+               static_cast<qint64>(text.size());
+}
+
+// A list as spreadsheet programs export it: a banner line, the header, then every field in
+// quotes, with separators, doubled quotes and now and then a line break inside them.
+bool WriteQuotedCsv(const QString& path, int lines) {
+    std::string text =
+        "\"2026 年会抽奖名单\",,,,\n\"工号\",\"员工姓名\",\"所属部门\",\"手机号码\",\"备注\"\n";
+    for (int i = 0; i < lines; ++i) {
+        text += Prefixed("\"A", 100000 + i);
+        text += Prefixed("\",\"候选人\"\"", i);
+        text += Prefixed("\"\"\",\"研发部,", i % 37);
+        text += Prefixed("组\",", 13800000000LL + i);
+        text += i % 10 == 0 ? ",\"第一行\n第二行\"\n" : ",\"\"\n";
+    }
+    return WriteText(path, text);
+}
+
+void BM_ImportCsvQuoted(benchmark::State& state) {
+    if (!TheBridge().Ready()) return state.SkipWithError("libcelvex not found");
+    const int lines = static_cast<int>(state.range(0));
+    const QString path = Folder().filePath(QStringLiteral("quoted.csv"));
+    if (!WriteQuotedCsv(path, lines)) return state.SkipWithError("fixture not written");
+    const std::string name = path.toStdString();
+    for (auto _ : state) {
+        ImportResult result{};
+        TheBridge().importTxt(name.c_str(), kImportTitles, &result);
+        if (result.count != lines) state.SkipWithError("wrong row count");
+        TheBridge().freeResult(&result);
+    }
+    state.SetItemsProcessed(state.iterations() * lines);
+}
+BENCHMARK(BM_ImportCsvQuoted)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// From the chosen file to everything the preview shows, without the window: the bridge's
+// table call, the rows on the program side, the column map and the draw-key check.
+void RunPreview(benchmark::State& state, CelvexLibrary::ImportKind kind, const QString& path,
+                int rows) {
+    QTemporaryDir programDir;
+    AppData data(programDir.path() + QLatin1Char('/'));
+    data.ClearCandidates();
+    const CelvexLibrary library(QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    const CelvexLibrary::Fields titles = {QStringLiteral("编号"), QStringLiteral("姓名"),
+                                          QStringLiteral("部门"), QStringLiteral("手机")};
+    for (auto _ : state) {
+        ImportPreview preview(library.ImportTable(kind, path, titles), data);
+        if (preview.Rows().size() != static_cast<size_t>(rows))
+            state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(preview.Flags().size());
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+
+// The workbook of BM_ImportXlsx.
+void BM_ImportPreview(benchmark::State& state) {
+    if (!TheBridge().Ready()) return state.SkipWithError("libcelvex not found");
+    const int rows = static_cast<int>(state.range(0));
+    const QString path = Folder().filePath(QStringLiteral("preview.xlsx"));
+    Table table(rows);
+    if (!WriteWorkbook(path.toStdString(), table, kImportTitles))
+        return state.SkipWithError("fixture not written");
+    RunPreview(state, CelvexLibrary::ImportKind::Spreadsheet, path, rows);
+}
+BENCHMARK(BM_ImportPreview)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The quoted CSV of BM_ImportCsvQuoted.
+void BM_ImportPreviewCsv(benchmark::State& state) {
+    if (!TheBridge().Ready()) return state.SkipWithError("libcelvex not found");
+    const int rows = static_cast<int>(state.range(0));
+    const QString path = Folder().filePath(QStringLiteral("preview.csv"));
+    if (!WriteQuotedCsv(path, rows)) return state.SkipWithError("fixture not written");
+    RunPreview(state, CelvexLibrary::ImportKind::Text, path, rows);
+}
+BENCHMARK(BM_ImportPreviewCsv)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_Export(benchmark::State& state) {
     if (!TheBridge().Ready()) return state.SkipWithError("libcelvex not found");

@@ -108,6 +108,54 @@ CelvexLibrary::ImportOutcome CelvexLibrary::Import(ImportKind kind, const QStrin
     return outcome;
 }
 
+QString CelvexLibrary::TableOutcome::Text(const Row& row, int column) const {
+    for (size_t i = row.firstCell; i < row.firstCell + row.cellCount; ++i) {
+        if (cells[i].column == column) return cells[i].text;
+        if (cells[i].column > column) break;
+    }
+    return QString();
+}
+
+CelvexLibrary::TableOutcome CelvexLibrary::ImportTable(ImportKind kind, const QString& path,
+                                                       const Fields& titles) const {
+    WaitCursor wait;
+    TableOutcome outcome;
+    LoadedLibrary library(programDir_ + LibraryFileName());
+    const auto import = library.Resolve<ImportTableFunction>(
+        kind == ImportKind::Text ? "ImportTxtTable" : "ImportTable");
+    const auto release = library.Resolve<FreeTableResultFunction>("FreeTableResult");
+    if (!import || !release) return outcome;
+    outcome.loaded = true;
+
+    const QByteArray narrowPath = path.toUtf8();
+    const NarrowTitles narrowTitles(titles);
+    TableResult result{};
+    import(PathOrNull(narrowPath), narrowTitles.pointers.data(), &result);
+
+    outcome.success = result.success != 0;
+    outcome.error = result.error;
+    if (outcome.success) {
+        outcome.headerRow = result.headerRow;
+        for (size_t k = 0; k < 4; ++k) outcome.columns[k] = result.columns[k];
+        outcome.replaced = result.replaced;
+        outcome.encoding = result.encoding;
+        size_t cellCount = 0;
+        for (int32_t i = 0; i < result.count; ++i) cellCount += size_t(result.rows[i].count);
+        outcome.rows.reserve(size_t(result.count));
+        outcome.cells.reserve(cellCount);
+        for (int32_t i = 0; i < result.count; ++i) {
+            const TableRow& row = result.rows[i];
+            outcome.rows.push_back({row.line, outcome.cells.size(), size_t(row.count)});
+            for (int32_t c = 0; c < row.count; ++c)
+                outcome.cells.push_back(
+                    {row.cells[c].column, QString::fromUtf8(row.cells[c].text)});
+        }
+    }
+    // The rows belong to the library's allocator: freed before it is unloaded.
+    release(&result);
+    return outcome;
+}
+
 CelvexLibrary::ExportOutcome CelvexLibrary::Export(const QString& path, const Fields& titles,
                                                    const QString& title, const QString& fontName,
                                                    int fontSize,

@@ -21,6 +21,32 @@ class CelvexLibrary {
         std::vector<Fields> rows;
     };
 
+    // A file's rows as they stand, with the header and column map the bridge found: what the
+    // import preview shows and edits. Cells are kept in one list, row by row.
+    struct TableOutcome {
+        struct Cell {
+            int column = 0;
+            QString text;  // never empty
+        };
+        struct Row {
+            int line = 0;  // 1-based line of a text file, or worksheet row
+            size_t firstCell = 0;
+            size_t cellCount = 0;
+        };
+        bool loaded = false;
+        bool success = false;
+        int error = 0;
+        std::vector<Row> rows;
+        std::vector<Cell> cells;
+        int headerRow = -1;  // index into rows
+        std::array<int, 4> columns{-1, -1, -1, -1};
+        int replaced = 0;  // undecodable bytes of a text file shown as U+FFFD
+        int encoding = 0;  // CELVEX_ENCODING_*
+
+        // The text of row's cell at column; empty when there is none.
+        QString Text(const Row& row, int column) const;
+    };
+
     struct ExportOutcome {
         bool loaded = false;
         bool success = false;
@@ -33,6 +59,8 @@ class CelvexLibrary {
     static QString LibraryFileName();  // "libcelvex.so" here, "celvex.dll" on Windows
 
     ImportOutcome Import(ImportKind kind, const QString& path, const Fields& titles) const;
+
+    TableOutcome ImportTable(ImportKind kind, const QString& path, const Fields& titles) const;
 
     ExportOutcome Export(const QString& path, const Fields& titles, const QString& title,
                          const QString& fontName, int fontSize,

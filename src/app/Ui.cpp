@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "app/DesktopUiBackend.h"
@@ -93,7 +94,13 @@ QString Ui::QtFilter(const QString& filter) {
         if (parts[i].isEmpty() && parts[i + 1].isEmpty()) break;
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        // Qt shows the filter as given and reads the patterns from its last parentheses, so a
+        // description that lists them already ("Excel 文件(*.xls, *.xlsx)") loses that list
+        // and gets the one Qt can read: each pattern is shown once.
+        QString description = parts[i];
+        static const QRegularExpression listed(QStringLiteral("\\s*\\([^()]*\\*[^()]*\\)\\s*$"));
+        description.remove(listed);
+        out << QStringLiteral("%1 (%2)").arg(description, patterns);
     }
     return out.join(QStringLiteral(";;"));
 }

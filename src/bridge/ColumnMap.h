@@ -1,22 +1,24 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
-// Which field or column feeds each of the four slots (-1: none), found from a title line.
+// Which column feeds each of the four slots (-1: none), found from a header row.
 class ColumnMap {
   public:
-    ColumnMap() { entries_.fill(-1); }
+    ColumnMap() {
+        entries_.fill(-1);
+        ranks_.fill(0);
+    }
 
-    // Sets the map 0, 1, 2, 3: the first four fields in slot order.
+    // Sets the map 0, 1, 2, 3: the first four columns in slot order.
     void SetPositional();
-    // Compares text with the four titles in order (ASCII case ignored) and maps the first
-    // equal one to position; returns whether one matched. A null title matches nothing.
-    bool MatchTitle(std::string_view text, const char* const* titles, int position);
+    // Column names slot with a name of this rank (lower is better). The better name wins; of
+    // two equal names the later column wins.
+    void Offer(int slot, int rank, int column);
+    bool Any() const;
     int operator[](int slot) const { return entries_[slot]; }
-
-    static bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
   private:
     std::array<int, 4> entries_;
+    std::array<int, 4> ranks_;
 };

@@ -5,39 +5,34 @@
 #include <limits>
 #include <new>
 
-void ImportRows::Allocate(ImportResult& result, size_t count) {
-    if (count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) throw std::bad_alloc();
+void ImportRows::Publish(ImportResult& result, size_t count, const std::vector<size_t>& slots,
+                         const std::string& texts) {
+    if (count > static_cast<size_t>(std::numeric_limits<int32_t>::max()) ||
+        slots.size() != 4 * count)
+        throw std::bad_alloc();
     result.rows = nullptr;
     result.count = 0;
     if (count == 0) return;
-    auto** rows = static_cast<FieldRow**>(std::calloc(count, sizeof(FieldRow*)));
-    if (!rows) throw std::bad_alloc();
-    result.rows = rows;
-    result.count = static_cast<int32_t>(count);
+    const size_t arrayBytes = count * sizeof(FieldRow*);
+    const size_t rowBytes = count * sizeof(FieldRow);
+    static_assert(sizeof(FieldRow*) % alignof(FieldRow) == 0);
+    char* block = static_cast<char*>(std::malloc(arrayBytes + rowBytes + texts.size()));
+    if (!block) throw std::bad_alloc();
+    auto** array = reinterpret_cast<FieldRow**>(block);
+    auto* rows = reinterpret_cast<FieldRow*>(block + arrayBytes);
+    char* text = block + arrayBytes + rowBytes;
+    if (!texts.empty()) std::memcpy(text, texts.data(), texts.size());
     for (size_t i = 0; i < count; ++i) {
-        rows[i] = static_cast<FieldRow*>(std::calloc(1, sizeof(FieldRow)));
-        if (!rows[i]) throw std::bad_alloc();
+        for (size_t k = 0; k < 4; ++k) {
+            const size_t offset = slots[4 * i + k];
+            rows[i].fields[k] = offset == kNull ? nullptr : text + offset;
+        }
+        array[i] = &rows[i];
     }
-}
-
-void ImportRows::SetSlot(ImportResult& result, size_t index, int slot, std::string_view text) {
-    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
-    if (!copy) throw std::bad_alloc();
-    std::memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
-    FieldRow* row = result.rows[index];
-    std::free(row->fields[slot]);
-    row->fields[slot] = copy;
+    result.rows = array;
+    result.count = static_cast<int32_t>(count);
 }
 
 void ImportRows::Release(ImportResult& result) {
-    if (result.rows) {
-        for (int32_t i = 0; i < result.count; ++i) {
-            FieldRow* row = result.rows[i];
-            if (!row) continue;
-            for (char* field : row->fields) std::free(field);
-            std::free(row);
-        }
-        std::free(result.rows);
-    }
+    std::free(result.rows);
 }

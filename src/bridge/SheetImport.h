@@ -4,13 +4,14 @@
 
 class SheetData;
 
-// Import: the first worksheet of a workbook, recognised by content (a ZIP container is an
-// Office Open XML workbook, an OLE2 compound file a legacy one), into rows.
+// Import and ImportTable: the first worksheet of a workbook, recognised by content (a ZIP
+// container is an Office Open XML workbook, an OLE2 compound file a legacy one).
 class SheetImport {
   public:
     // Sets error to -3 for anything that is not a readable workbook; throws on other failures.
     static void Run(const char* path, const char* const* titles, ImportResult& result);
+    static void RunTable(const char* path, const char* const* titles, TableResult& result);
 
-    // Turns the cells into rows: the used range, the title row and the column map.
-    static void BuildRows(SheetData& sheet, const char* const* titles, ImportResult& result);
+  private:
+    static bool Load(const char* path, SheetData& sheet);
 };

@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -57,39 +59,86 @@ class IconvHandle {
 
 }  // namespace
 
+namespace {
+
+// At least 99% well-formed: integer arithmetic, no rounding at the boundary.
+bool MostlyUtf8(size_t valid, size_t invalid) {
+    return valid * 100 >= (valid + invalid) * 99;
+}
+
+}  // namespace
+
 TextDecoder::Source TextDecoder::Detect(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return Source::Utf16LE;
     if (bytes.starts_with("\xFE\xFF")) return Source::Utf16BE;
-    if (bytes.starts_with(kUtf8Bom) || IsValidUtf8(bytes)) return Source::Utf8;
-    return Source::Gb18030;
+    if (bytes.starts_with(kUtf8Bom)) return Source::Utf8;
+    size_t valid = 0, invalid = 0;
+    CountSequences(bytes, valid, invalid);
+    return MostlyUtf8(valid, invalid) ? Source::Utf8 : Source::Gb18030;
 }
 
-std::string TextDecoder::ToUtf8(std::string bytes) {
-    switch (Detect(bytes)) {
-        case Source::Utf16LE:
-            return Convert(std::string_view(bytes).substr(2), "UTF-16LE", 2);
-        case Source::Utf16BE:
-            return Convert(std::string_view(bytes).substr(2), "UTF-16BE", 2);
-        case Source::Gb18030:
-            return Convert(bytes, "GB18030", 1);
-        case Source::Utf8:
-            break;
+TextDecoder::Decoded TextDecoder::Decode(std::string bytes) {
+    Decoded out;
+    if (bytes.starts_with("\xFF\xFE")) {
+        out.source = Source::Utf16LE;
+        out.text = Convert(std::string_view(bytes).substr(2), "UTF-16LE", 2, out.replaced);
+        return out;
     }
-    if (!bytes.starts_with(kUtf8Bom)) return bytes;  // Detect found it valid
-    bytes.erase(0, kUtf8Bom.size());
-    // A file marked as UTF-8 may still hold a stray byte; keep the rest of its text.
-    if (!IsValidUtf8(bytes)) return SanitizeUtf8(bytes);
-    return bytes;
+    if (bytes.starts_with("\xFE\xFF")) {
+        out.source = Source::Utf16BE;
+        out.text = Convert(std::string_view(bytes).substr(2), "UTF-16BE", 2, out.replaced);
+        return out;
+    }
+    const bool bom = bytes.starts_with(kUtf8Bom);
+    if (bom) bytes.erase(0, kUtf8Bom.size());
+    // One pass tells both the encoding and whether any byte needs replacing.
+    size_t valid = 0, invalid = 0;
+    CountSequences(bytes, valid, invalid);
+    if (!bom && !MostlyUtf8(valid, invalid)) {
+        out.source = Source::Gb18030;
+        out.text = Convert(bytes, "GB18030", 1, out.replaced);
+        return out;
+    }
+    out.source = Source::Utf8;
+    if (invalid == 0)
+        out.text = std::move(bytes);
+    else
+        out.text = SanitizeUtf8(bytes, &out.replaced);
+    return out;
+}
+
+void TextDecoder::CountSequences(std::string_view text, size_t& valid, size_t& invalid) {
+    size_t i = 0;
+    while (i < text.size()) {
+        // Runs of ASCII are the common case: skip them eight bytes at a time.
+        while (i + 8 <= text.size()) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if (word & 0x8080808080808080ull) break;
+            i += 8;
+        }
+        if (i >= text.size()) break;
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = SequenceLength(text.substr(i));
+        if (length == 0) {
+            ++invalid;
+            ++i;
+        } else {
+            ++valid;
+            i += length;
+        }
+    }
 }
 
 bool TextDecoder::IsValidUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
-        // Runs of ASCII are the common case: skip them eight bytes at a time.
         while (i + 8 <= text.size()) {
-            uint64_t word = 0;
-            for (int k = 0; k < 8; ++k)
-                word |= static_cast<uint64_t>(static_cast<unsigned char>(text[i + k])) << (8 * k);
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, sizeof word);
             if (word & 0x8080808080808080ull) break;
             i += 8;
         }
@@ -101,24 +150,32 @@ bool TextDecoder::IsValidUtf8(std::string_view text) {
     return true;
 }
 
-std::string TextDecoder::SanitizeUtf8(std::string_view text) {
+std::string TextDecoder::SanitizeUtf8(std::string_view text, size_t* replaced) {
     std::string out;
     out.reserve(text.size());
+    size_t run = 0;  // start of the well-formed run not yet copied
     size_t i = 0;
     while (i < text.size()) {
-        const size_t length = SequenceLength(text.substr(i));
-        if (length == 0) {
-            out += kReplacement;
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
             ++i;
-        } else {
-            out.append(text.substr(i, length));
-            i += length;
+            continue;
         }
+        const size_t length = SequenceLength(text.substr(i));
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        out.append(text.substr(run, i - run));
+        out += kReplacement;
+        if (replaced) ++*replaced;
+        run = ++i;
     }
+    out.append(text.substr(run));
     return out;
 }
 
-std::string TextDecoder::Convert(std::string_view bytes, const char* from, size_t unit) {
+std::string TextDecoder::Convert(std::string_view bytes, const char* from, size_t unit,
+                                 size_t& replaced) {
     IconvHandle converter("UTF-8", from);
     std::string out;
     out.resize(bytes.size() * 2 + 16);
@@ -139,6 +196,7 @@ std::string TextDecoder::Convert(std::string_view bytes, const char* from, size_
             if (out.size() - used < kReplacement.size()) out.resize(out.size() * 2);
             out.replace(used, kReplacement.size(), kReplacement);
             used += kReplacement.size();
+            ++replaced;
             const size_t skip = inLeft >= unit ? unit : inLeft;
             in += skip;
             inLeft -= skip;

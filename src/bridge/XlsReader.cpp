@@ -2,11 +2,14 @@
 
 #include <freexl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "BiffBoolErr.h"
+#include "CompoundFile.h"
 #include "CompoundFileCheck.h"
 #include "FileAccess.h"
 #include "IsolatedRun.h"
@@ -64,7 +67,22 @@ void PutText(std::string& out, const char* text) {
     out.append(view);
 }
 
+// The boolean and error cells of the first sheet, from the workbook stream itself.
+std::vector<BiffBoolErr::Place> BoolErrCells(const std::filesystem::path& path) {
+    std::string bytes;
+    if (!FileAccess::ReadAll(path, bytes)) return {};
+    auto stream = CompoundFile::ReadStream(bytes, "Workbook");
+    if (!stream) stream = CompoundFile::ReadStream(bytes, "Book");
+    if (!stream) return {};
+    return BiffBoolErr::Cells(*stream);
+}
+
 bool ReadCells(const std::filesystem::path& path, std::string& out) {
+    const std::vector<BiffBoolErr::Place> boolErr = BoolErrCells(path);
+    const auto isBoolErr = [&](unsigned int r, unsigned short c) {
+        return std::binary_search(boolErr.begin(), boolErr.end(),
+                                  BiffBoolErr::Place(r, static_cast<uint16_t>(c)));
+    };
     Workbook book(path);
     unsigned int sheets = 0;
     if (freexl_get_info(book.get(), FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)
@@ -83,12 +101,15 @@ bool ReadCells(const std::filesystem::path& path, std::string& out) {
                 case FREEXL_CELL_NULL:
                     break;
                 case FREEXL_CELL_INT:
-                    PutCell(out, r, c, SheetCell::Kind::Number);
-                    Put(out, static_cast<double>(value.value.int_value));
-                    break;
                 case FREEXL_CELL_DOUBLE:
+                    if (isBoolErr(r, c)) {
+                        PutCell(out, r, c, SheetCell::Kind::Boolean);
+                        break;
+                    }
                     PutCell(out, r, c, SheetCell::Kind::Number);
-                    Put(out, value.value.double_value);
+                    Put(out, value.type == FREEXL_CELL_INT
+                                 ? static_cast<double>(value.value.int_value)
+                                 : value.value.double_value);
                     break;
                 case FREEXL_CELL_TEXT:
                 case FREEXL_CELL_SST_TEXT:
@@ -135,6 +156,7 @@ void AddCells(std::string_view in, SheetData& sheet) {
                 break;
             }
             case SheetCell::Kind::Time:
+            case SheetCell::Kind::Boolean:
             case SheetCell::Kind::Error:
                 break;
             default:

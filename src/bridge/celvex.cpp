@@ -2,6 +2,7 @@
 // memory included, becomes error -3, and a failed import hands back no half-built rows.
 #include "celvex.h"
 
+#include <cstdlib>
 #include <exception>
 
 #include "ImportRows.h"
@@ -21,6 +22,25 @@ void Guarded(ImportResult& result, F&& work) {
     ImportRows::Release(result);
     result.rows = nullptr;
     result.count = 0;
+    result.error = CELVEX_FAILED;
+    result.success = 0;
+}
+
+void ReleaseTable(TableResult& result) {
+    std::free(result.rows);  // the row array heads the one block holding cells and texts
+    result.rows = nullptr;
+    result.count = 0;
+}
+
+template <typename F>
+void Guarded(TableResult& result, F&& work) {
+    try {
+        work();
+        return;
+    } catch (...) {
+    }
+    ReleaseTable(result);
+    result.headerRow = -1;
     result.error = CELVEX_FAILED;
     result.success = 0;
 }
@@ -70,5 +90,30 @@ CELVEX_API void CELVEX_CALL FreeImportResult(ImportResult* result) {
         ImportRows::Release(*result);
     } catch (...) {
     }
+}
+
+CELVEX_API void CELVEX_CALL ImportTable(const char* path, const char* const* titles,
+                                        TableResult* result) {
+    if (!result) return;
+    if (!path) {
+        result->error = CELVEX_INVALID_ARGUMENT;
+        return;
+    }
+    Guarded(*result, [&] { SheetImport::RunTable(path, titles, *result); });
+}
+
+CELVEX_API void CELVEX_CALL ImportTxtTable(const char* path, const char* const* titles,
+                                           TableResult* result) {
+    if (!result) return;
+    if (!path) {
+        result->error = CELVEX_INVALID_ARGUMENT;
+        return;
+    }
+    Guarded(*result, [&] { TextImport::RunTable(path, titles, *result); });
+}
+
+CELVEX_API void CELVEX_CALL FreeTableResult(TableResult* result) {
+    if (!result) return;
+    std::free(result->rows);
 }
 }

@@ -54,6 +54,43 @@ typedef struct ExportRequest {
     int32_t fontSize;
 } ExportRequest;
 
+/* How a text file was decoded (TableResult.encoding); 0 for a workbook. */
+#define CELVEX_ENCODING_NONE 0
+#define CELVEX_ENCODING_UTF8 1
+#define CELVEX_ENCODING_UTF16LE 2
+#define CELVEX_ENCODING_UTF16BE 3
+#define CELVEX_ENCODING_GB18030 4
+
+/* One non-empty cell of a TableRow. Columns count from 0: the first field of a text line,
+   the first used column of a worksheet. */
+typedef struct TableCell {
+    int32_t column;
+    char* text; /* never null, never empty */
+} TableCell;
+
+/* One row of the file as it stands, before any column map is applied. */
+typedef struct TableRow {
+    int32_t line;     /* 1-based line of a text file where the row starts, or worksheet row */
+    int32_t count;    /* number of cells; 0 for an empty row */
+    TableCell* cells; /* in ascending column order; null when count is 0 */
+} TableRow;
+
+/* Filled by ImportTable and ImportTxtTable: every row of the file (the first worksheet's used
+   range, or every record of a text file), with the header and the column map the file's
+   import would use. The caller zeroes it before the call and hands it to FreeTableResult
+   exactly once afterwards. Import and ImportTxt give the rows after headerRow (all rows when
+   there is none) mapped through columns. */
+typedef struct TableResult {
+    uint8_t success;
+    int32_t error;
+    TableRow* rows;
+    int32_t count;
+    int32_t headerRow;  /* index into rows of the header row, -1 when the file has none */
+    int32_t columns[4]; /* column feeding each slot (number, name, department, mobile), -1 none */
+    int32_t replaced;   /* bytes of a text file that could not be decoded and became U+FFFD */
+    int32_t encoding;   /* CELVEX_ENCODING_* */
+} TableResult;
+
 CELVEX_API void CELVEX_CALL Import(const char* path, const char* const* titles,
                                    ImportResult* result);
 CELVEX_API void CELVEX_CALL ImportTxt(const char* path, const char* const* titles,
@@ -61,10 +98,17 @@ CELVEX_API void CELVEX_CALL ImportTxt(const char* path, const char* const* title
 CELVEX_API void CELVEX_CALL Export(const char* path, const char* const* titles,
                                    ExportRequest* request);
 CELVEX_API void CELVEX_CALL FreeImportResult(ImportResult* result);
+CELVEX_API void CELVEX_CALL ImportTable(const char* path, const char* const* titles,
+                                        TableResult* result);
+CELVEX_API void CELVEX_CALL ImportTxtTable(const char* path, const char* const* titles,
+                                           TableResult* result);
+CELVEX_API void CELVEX_CALL FreeTableResult(TableResult* result);
 
 typedef void(CELVEX_CALL* ImportFunction)(const char*, const char* const*, ImportResult*);
 typedef void(CELVEX_CALL* ExportFunction)(const char*, const char* const*, ExportRequest*);
 typedef void(CELVEX_CALL* FreeImportResultFunction)(ImportResult*);
+typedef void(CELVEX_CALL* ImportTableFunction)(const char*, const char* const*, TableResult*);
+typedef void(CELVEX_CALL* FreeTableResultFunction)(TableResult*);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,6 @@
 #include "setup/CandidateListTab.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -7,20 +8,28 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <memory>
+
 #include "app/Notices.h"
 #include "app/Ui.h"
 #include "app/WidgetUtilities.h"
+#include "celvex.h"
 #include "model/AppData.h"
 #include "model/UiFont.h"
 #include "model/Utilities.h"
 #include "setup/CandidateListModel.h"
 #include "setup/GenerateNumbersDialog.h"
 #include "setup/ImportExamplesDialog.h"
+#include "setup/ImportPreview.h"
+#include "setup/ImportPreviewDialog.h"
 
 namespace {
 
-const QString kSpreadsheetFilter = QStringLiteral("Excel 文件(*.xls, *.xlsx)|*.xls;*.xlsx||");
-const QString kTextFilter = QStringLiteral("文本文件(*.txt)|*.txt||");
+// Spreadsheet programs save lists as CSV too; the spreadsheet dialog offers them and they are
+// read as text.
+const QString kSpreadsheetFilter =
+    QStringLiteral("Excel 文件(*.xls, *.xlsx)|*.xls;*.xlsx|CSV 文件(*.csv)|*.csv||");
+const QString kTextFilter = QStringLiteral("文本文件(*.txt, *.csv, *.tsv)|*.txt;*.csv;*.tsv||");
 
 class WaitCursor {
   public:
@@ -29,6 +38,11 @@ class WaitCursor {
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+bool IsTextFileName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == u"txt" || suffix == u"csv" || suffix == u"tsv";
+}
 
 bool AllEmpty(const CelvexLibrary::Fields& f) {
     for (const QString& s : f)
@@ -136,20 +150,37 @@ int CandidateListTab::AddImportedRows(const std::vector<CelvexLibrary::Fields>& 
     return keep;
 }
 
+QString CandidateListTab::ImportFailureText(CelvexLibrary::ImportKind kind, int error) {
+    // The bridge's -3 says "damaged workbook"; a text file that cannot be read is no workbook.
+    if (kind == CelvexLibrary::ImportKind::Text && error == CELVEX_FAILED)
+        return QStringLiteral("读取文本文件出错");
+    return ImportErrorText(error);
+}
+
 void CandidateListTab::Import(CelvexLibrary::ImportKind kind) {
     const QString path = Ui::OpenFileName(
         this, kind == CelvexLibrary::ImportKind::Spreadsheet ? kSpreadsheetFilter : kTextFilter);
     if (path.isEmpty()) return;
+    if (IsTextFileName(path)) kind = CelvexLibrary::ImportKind::Text;
     const CelvexLibrary::Fields titles = {QStringLiteral("编号"), QStringLiteral("姓名"),
                                           QStringLiteral("部门"), QStringLiteral("手机")};
-    CelvexLibrary::ImportOutcome outcome;
-    {
+    CelvexLibrary::TableOutcome table =
+        CelvexLibrary(bridgeFolder_).ImportTable(kind, path, titles);
+    if (table.loaded && table.success) {
+        std::unique_ptr<ImportPreview> preview;
+        {
+            WaitCursor wait;
+            preview = std::make_unique<ImportPreview>(std::move(table), data_);
+        }
+        ImportPreviewDialog dialog(*preview, path, this);
+        // Cancel leaves candidates and files as they were.
+        if (Ui::Exec(dialog) != QDialog::Accepted) return;
         WaitCursor wait;
-        outcome = CelvexLibrary(bridgeFolder_).Import(kind, path, titles);
-        if (outcome.loaded && outcome.success) AddImportedRows(outcome.rows);
+        AddImportedRows(preview->Rows());
+    } else if (table.loaded) {
+        Ui::Tell(this, ImportFailureText(kind, table.error));
     }
-    if (outcome.loaded && !outcome.success) Ui::Tell(this, ImportErrorText(outcome.error));
-    // Saved and announced whatever happened, as the other pages expect.
+    // Saved and announced after an import or a failure, as the other pages expect.
     data_.Save(AppData::kSaveCandidates);
     update();
     SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);

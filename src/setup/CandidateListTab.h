@@ -31,8 +31,12 @@ class CandidateListTab : public QWidget {
 
     void ShowImportMenu();
     void ShowExamples();
-    // Asks for a file and imports it.
+    // Asks for a file, shows the import preview and, when the operator confirms, imports
+    // exactly the rows it shows. A .txt, .csv or .tsv file is read as text whichever menu
+    // entry chose it.
     void Import(CelvexLibrary::ImportKind kind);
+    // The message for a failed import: the bridge's text, but a text file is not called Excel.
+    static QString ImportFailureText(CelvexLibrary::ImportKind kind, int error);
     // Appends the rows handed back by the bridge, skipping those with four empty fields, in one
     // view update. Returns how many were added.
     int AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows);

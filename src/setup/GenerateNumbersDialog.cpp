@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
+#include "app/Ui.h"
 #include "app/WidgetUtilities.h"
 #include "model/UiFont.h"
 #include "model/Utilities.h"
@@ -123,6 +124,14 @@ void GenerateNumbersDialog::UpdatePreview() {
 
 void GenerateNumbersDialog::accept() {
     const GenNumberSettings s = Settings();
+    // Every text is built before the caller adds it: an unbounded total would exhaust memory
+    // and take the unsaved edits of the other pages with it.
+    if (s.Total > kMaxTotal) {
+        Ui::Tell(this, QStringLiteral("总数不能超过 %1。").arg(kMaxTotal), Ui::Icon::Information);
+        total_->setFocus(Qt::OtherFocusReason);
+        total_->selectAll();
+        return;
+    }
     texts_ = Generate(s.Start, s.Total, s.Prefix, s.Suffix, false);
     QDialog::accept();
 }

@@ -19,6 +19,8 @@ class GenerateNumbersDialog : public QDialog {
   public:
     static constexpr int kPreviewCount = 5;
     static constexpr int kMaxAffixLength = 259;
+    // The largest total OK accepts; a larger one is refused with a message, the dialog open.
+    static constexpr int32_t kMaxTotal = 1000000;
 
     explicit GenerateNumbersDialog(const GenNumberSettings& seed, QWidget* parent = nullptr);
 

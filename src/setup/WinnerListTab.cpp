@@ -1,6 +1,7 @@
 #include "setup/WinnerListTab.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -135,9 +136,26 @@ void WinnerListTab::Delete() {
 }
 
 void WinnerListTab::Export() {
-    const QString path = Ui::SaveFileName(this, QStringLiteral("Excel 文件(*.xlsx)|*.xls;*.xlsx||"),
-                                          QStringLiteral("中奖名单.xlsx"), QStringLiteral("xlsx"));
-    if (path.isEmpty()) return;
+    Ui::FileRequest request;
+    request.parent = this;
+    request.save = true;
+    request.filter = QStringLiteral("Excel 文件(*.xlsx)|*.xls;*.xlsx||");
+    request.initialName = QStringLiteral("中奖名单.xlsx");
+    request.defaultSuffix = QStringLiteral("xlsx");
+    QString path;
+    for (;;) {
+        const QString typed = Ui::CurrentBackend().AskFileName(request);
+        if (typed.isEmpty()) return;
+        path = Ui::WithDefaultSuffix(typed, request.defaultSuffix);
+        // The file dialog asked about the name as typed; the file written carries the suffix,
+        // so the question about replacing it is asked here. No asks for another name.
+        if (path == typed || !QFileInfo::exists(path)) break;
+        if (Ui::Tell(this,
+                     QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(path).fileName()),
+                     Ui::Icon::Question, Ui::Buttons::YesNo) == Ui::Answer::Yes)
+            break;
+        request.initialName = QFileInfo(path).fileName();
+    }
     if (!ExportTo(path)) return;
     if (Ui::Tell(this, QStringLiteral("导出成功！\n您要现在打开该Excel文件吗?"),
                  Ui::Icon::Information, Ui::Buttons::YesNo) == Ui::Answer::Yes)

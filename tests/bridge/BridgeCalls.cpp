@@ -7,6 +7,9 @@ BridgeCalls::BridgeCalls()
     importTxt = reinterpret_cast<ImportFunction>(library_.resolve("ImportTxt"));
     exportRows = reinterpret_cast<ExportFunction>(library_.resolve("Export"));
     freeResult = reinterpret_cast<FreeImportResultFunction>(library_.resolve("FreeImportResult"));
+    importTable = reinterpret_cast<ImportTableFunction>(library_.resolve("ImportTable"));
+    importTxtTable = reinterpret_cast<ImportTableFunction>(library_.resolve("ImportTxtTable"));
+    freeTable = reinterpret_cast<FreeTableResultFunction>(library_.resolve("FreeTableResult"));
 }
 
 CelvexLibrary BridgeCalls::Library() {
@@ -36,6 +39,26 @@ std::string BridgeCalls::Describe(const std::vector<Fields>& rows) {
     for (const Fields& row : rows) {
         for (const QString& field : row)
             out += field.isNull() ? std::string("<null>") : "[" + field.toStdString() + "]";
+        out += "\n";
+    }
+    return out;
+}
+
+std::vector<BridgeCalls::Fields> BridgeCalls::MappedRows(const CelvexLibrary::TableOutcome& table) {
+    std::vector<Fields> out;
+    for (size_t r = size_t(table.headerRow + 1); r < table.rows.size(); ++r) {
+        Fields fields;
+        for (size_t k = 0; k < 4; ++k)
+            if (table.columns[k] >= 0) fields[k] = table.Text(table.rows[r], table.columns[k]);
+        out.push_back(fields);
+    }
+    return out;
+}
+
+std::string BridgeCalls::DescribeLoosely(const std::vector<Fields>& rows) {
+    std::string out;
+    for (const Fields& row : rows) {
+        for (const QString& field : row) out += "[" + field.toStdString() + "]";
         out += "\n";
     }
     return out;

@@ -74,6 +74,18 @@ TEST(CelvexFunctions, NullRecordAndNullPath) {
         EXPECT_EQ(result.count, 0);
         calls.freeResult(&result);  // count 0 and no rows: nothing to free
     }
+    ASSERT_TRUE(calls.importTable && calls.importTxtTable && calls.freeTable);
+    calls.importTable("x", titles, nullptr);
+    calls.importTxtTable("x", titles, nullptr);
+    calls.freeTable(nullptr);
+    for (ImportTableFunction f : {calls.importTable, calls.importTxtTable}) {
+        TableResult result{};
+        f(nullptr, titles, &result);
+        EXPECT_EQ(result.error, CELVEX_INVALID_ARGUMENT);
+        EXPECT_EQ(result.success, 0);
+        EXPECT_EQ(result.rows, nullptr);
+        calls.freeTable(&result);
+    }
     ExportRequest request{};
     request.success = 1;  // left as the caller set it
     calls.exportRows(nullptr, titles, &request);
@@ -81,7 +93,8 @@ TEST(CelvexFunctions, NullRecordAndNullPath) {
     EXPECT_EQ(request.success, 1);
 }
 
-TEST(CelvexFunctions, NullTitlesMatchNothing) {
+// Without titles the usual column names still find the header.
+TEST(CelvexFunctions, NullTitlesLeaveTheUsualNames) {
     BridgeCalls calls;
     ASSERT_TRUE(calls.importTxt);
     TestFolder folder;
@@ -93,7 +106,8 @@ TEST(CelvexFunctions, NullTitlesMatchNothing) {
         ImportResult result{};
         calls.importTxt(path.constData(), t, &result);
         EXPECT_TRUE(result.success);
-        EXPECT_EQ(result.count, 2);  // no title line without titles
+        ASSERT_EQ(result.count, 1);
+        EXPECT_STREQ(result.rows[0]->fields[1], "2");
         calls.freeResult(&result);
     }
 }

@@ -73,6 +73,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The single empty cell A1: one row, the other slots outside the range.
         SheetCase{"empty.xlsx", {R("", nullptr, nullptr, nullptr)}},
         SheetCase{"empty.xls", {R("", nullptr, nullptr, nullptr)}},
+        // Booleans and error values (xlwt writes them as Excel does, in BOOLERR records) are
+        // empty text; the numbers 1 and 0 beside them stay numbers.
+        SheetCase{"booleans.xls",
+                  {R("A001", "张三", "", ""), R("A002", "李四", "", ""), R("7", "王五", "1", "0")}},
         // First sheet in workbook order through an absolute target; rich-text runs without
         // their phonetic guide; cells without references; missing row 3 kept as an empty row;
         // a custom Chinese date format; booleans, errors and a time of day empty; "_x000D_"
@@ -129,6 +133,12 @@ TEST(SheetImportFailure, UnreadableFilesGiveMinusThree) {
         EXPECT_FALSE(outcome.success) << c.name;
         EXPECT_EQ(outcome.error, CELVEX_FAILED) << c.name;
         EXPECT_TRUE(outcome.rows.empty()) << c.name;
+        // The preview's reading refuses it the same way.
+        const auto table = BridgeCalls::Library().ImportTable(
+            CelvexLibrary::ImportKind::Spreadsheet, path, BridgeCalls::ImportTitles());
+        EXPECT_FALSE(table.success) << c.name;
+        EXPECT_EQ(table.error, CELVEX_FAILED) << c.name;
+        EXPECT_TRUE(table.rows.empty()) << c.name;
     }
     const auto missing = ImportSheet(folder.File(QStringLiteral("missing.xlsx")));
     EXPECT_EQ(missing.error, CELVEX_FAILED);

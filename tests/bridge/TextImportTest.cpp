@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 
 #include "bridge/BridgeCalls.h"
+#include "celvex.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -60,7 +61,19 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"a,，b，", R("a", "", "b", nullptr)},
                       SplitCase{"甲乙，丙丁", R("甲乙", "丙丁", nullptr, nullptr)},
                       SplitCase{"a,b,c,d,e,f", R("a", "b", "c", "d")},
-                      SplitCase{"\"a,b\",c", R("\"a", "b\"", "c", nullptr)}));
+                      // Quoting as spreadsheet programs write it, and as editors get it wrong.
+                      SplitCase{"\"a,b\",c", R("a,b", "c", nullptr, nullptr)},
+                      SplitCase{"\"李\"\"四\"\"\",x", R("李\"四\"", "x", nullptr, nullptr)},
+                      SplitCase{"\"\",x,\"\"", R("", "x", "", nullptr)},
+                      SplitCase{" \"a, b\" ,\t\" c \"", R("a, b", "c", nullptr, nullptr)},
+                      SplitCase{"\"a\"b,c", R("ab", "c", nullptr, nullptr)},
+                      SplitCase{"a\"b\",c", R("a\"b\"", "c", nullptr, nullptr)},
+                      SplitCase{"\"open,b", R("\"open", "b", nullptr, nullptr)},
+                      SplitCase{"\"a，b\"，c", R("a，b", "c", nullptr, nullptr)},
+                      // A line with more tabs than commas is split at tabs only.
+                      SplitCase{"a\tb,c\td", R("a", "b,c", "d", nullptr)},
+                      SplitCase{"a\t\tb", R("a", "", "b", nullptr)},
+                      SplitCase{"a,b\tc", R("a", "b\tc", nullptr, nullptr)}));
 
 // The same list saved by different editors: every encoding and line ending gives the same rows.
 TEST(TextImportEncoding, EveryCommonEncodingGivesTheSameRows) {
@@ -139,7 +152,93 @@ INSTANTIATE_TEST_SUITE_P(
                   {R("1", "a", nullptr, nullptr), R("2", "b", nullptr, nullptr)}},
         TitleCase{"titles with spaces around them",
                   " 姓名 , 手机\nx,y\n",
-                  {R(nullptr, "x", nullptr, "y")}}));
+                  {R(nullptr, "x", nullptr, "y")}},
+        // Quoted fields may hold line breaks, CRLF ones included; the record goes on.
+        TitleCase{"line breaks inside quotes",
+                  "编号,姓名\r\n1,\"张\r\n三\"\r\n2,\"李\n四\"\r\n",
+                  {R("1", "张\r\n三", nullptr, nullptr), R("2", "李\n四", nullptr, nullptr)}},
+        TitleCase{"lone CR line ends",
+                  "1,a\r2,b\r",
+                  {R("1", "a", nullptr, nullptr), R("2", "b", nullptr, nullptr)}},
+        // The header decides the separators for the whole file.
+        TitleCase{"full-width header keeps ASCII commas in data",
+                  "工号，姓名，部门\nE1，张三，研发部,一组\n",
+                  {R("E1", "张三", "研发部,一组", nullptr)}},
+        TitleCase{"comma header keeps full-width commas in data",
+                  "编号,姓名,部门,备注\n1,张三,研发部，一组,好的，谢谢\n",
+                  {R("1", "张三", "研发部，一组", nullptr)}},
+        TitleCase{"tab header",
+                  "编号\t姓名\t部门\t手机\n1\t张 三\t研发部,一组\t\n",
+                  {R("1", "张 三", "研发部,一组", nullptr)}},
+        TitleCase{"a header mixing both commas splits at both",
+                  "编号，姓名,部门\n1,张三，研发部\n",
+                  {R("1", "张三", "研发部", nullptr)}},
+        // Banners, notes and empty lines above the header are not candidates.
+        TitleCase{
+            "banner, note and empty lines above the header",
+            "2026 年会抽奖名单\n说明：请核对，谢谢\n\n,,,\n工号,员工姓名,手机号码,所属部门,备注\n"
+            "E1,张三,13800138000,研发部,x\n",
+            {R("E1", "张三", "研发部", "13800138000")}},
+        TitleCase{"HR and English names in any order",
+                  "Full Name,EMPLOYEE ID,Dept.,mobile phone\nZhang San,E1,R&D,138\n",
+                  {R("E1", "Zhang San", "R&D", "138")}},
+        TitleCase{"序号 counts rows and is no candidate column",
+                  "序号,名字,单位\n1,张三,研发部\n",
+                  {R(nullptr, "张三", "研发部", nullptr)}},
+        TitleCase{"手机 is preferred to 电话 whatever the order",
+                  "电话,手机,人员姓名,联系电话\n010-1,138,张三,139\n",
+                  {R(nullptr, "张三", nullptr, "138")}},
+        TitleCase{"ideographic space inside a name",
+                  "姓\u3000名,部　门\nx,y\n",
+                  {R(nullptr, "x", "y", nullptr)}}));
+
+// The header is looked for among the first ten non-empty rows only; later a row naming a
+// column is data, as in a file without a header.
+TEST(TextImport, HeaderIsSoughtInTheFirstTenNonEmptyRows) {
+    const auto rowsBefore = [](int n) {
+        QByteArray file;
+        for (int i = 0; i < n; ++i) file += "a,b\n\n";
+        return file + "姓名,编号\nc,d\n";
+    };
+    const auto ninth = ImportText(rowsBefore(9));
+    EXPECT_EQ(BridgeCalls::Describe(ninth.rows),
+              BridgeCalls::Describe({R("d", "c", nullptr, nullptr)}));
+    const auto tenth = ImportText(rowsBefore(10));
+    ASSERT_EQ(tenth.rows.size(), 22u);
+    EXPECT_EQ(BridgeCalls::Describe({tenth.rows[20], tenth.rows[21]}),
+              BridgeCalls::Describe(
+                  {R("姓名", "编号", nullptr, nullptr), R("c", "d", nullptr, nullptr)}));
+}
+
+// UTF-8 wins when at least 99% of the non-ASCII sequences are well-formed; the stray bytes
+// become U+FFFD and are counted.
+TEST(TextImportEncoding, NinetyNinePercentWellFormedIsUtf8) {
+    struct Case {
+        int good;  // well-formed Chinese characters, one stray byte besides
+        int encoding;
+    };
+    for (const Case c : {Case{99, CELVEX_ENCODING_UTF8}, Case{98, CELVEX_ENCODING_GB18030},
+                         Case{2000, CELVEX_ENCODING_UTF8}}) {
+        SCOPED_TRACE(c.good);
+        QByteArray file = "姓名,备注\n";
+        // 4 characters in the header, good - 5 rows of one, one more beside the stray byte.
+        for (int i = 0; i < c.good - 5; ++i) file += QByteArray("张") + ",\n";
+        file += QByteArray("李\xFF") + ",x\n";
+        TestFolder folder;
+        folder.Write(QStringLiteral("list.csv"), file);
+        const auto table = BridgeCalls::Library().ImportTable(
+            CelvexLibrary::ImportKind::Text, folder.File(QStringLiteral("list.csv")),
+            BridgeCalls::ImportTitles());
+        ASSERT_TRUE(table.success);
+        EXPECT_EQ(table.encoding, c.encoding);
+        if (c.encoding == CELVEX_ENCODING_UTF8) {
+            EXPECT_EQ(table.replaced, 1);
+            const auto rows = BridgeCalls::MappedRows(table);
+            EXPECT_EQ(rows.front()[1], QStringLiteral("张"));
+            EXPECT_EQ(rows.back()[1], QStringLiteral("李\uFFFD"));
+        }
+    }
+}
 
 TEST(TextImport, TitlesIgnoreAsciiCase) {
     const Fields titles = {QStringLiteral("No"), QStringLiteral("Name"), QStringLiteral("Dept"),

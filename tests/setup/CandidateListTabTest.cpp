@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <memory>
 #include <vector>
@@ -18,6 +20,8 @@
 #include "setup/CandidateListModel.h"
 #include "setup/CandidateListTab.h"
 #include "setup/GenerateNumbersDialog.h"
+#include "setup/ImportPreview.h"
+#include "setup/ImportPreviewDialog.h"
 #include "support/FakeUi.h"
 #include "support/TestFolder.h"
 
@@ -74,9 +78,23 @@ class CandidateListTabTest : public ::testing::Test {
         return fresh.Candidates().size();
     }
 
-    void ImportText(const QByteArray& content) {
-        folder_.Write("list.txt", content);
-        fake_.fileNames.push_back(folder_.File("list.txt"));
+    // The operator looks at the preview, may change it, and presses 导入 (or 取消).
+    void AnswerPreview(bool import, std::function<void(ImportPreviewDialog&)> edit = {}) {
+        fake_.onExec = [=](QDialog& d) {
+            auto* dialog = dynamic_cast<ImportPreviewDialog*>(&d);
+            EXPECT_NE(dialog, nullptr);
+            if (!dialog) return int(QDialog::Rejected);
+            if (edit) edit(*dialog);
+            QTest::mouseClick(import ? dialog->ImportButton() : dialog->CancelButton(),
+                              Qt::LeftButton);
+            return dialog->result();
+        };
+    }
+
+    void ImportText(const QByteArray& content, const QString& name = QStringLiteral("list.txt")) {
+        folder_.Write(name, content);
+        fake_.fileNames.push_back(folder_.File(name));
+        if (!fake_.onExec) AnswerPreview(true);
         tab_->Import(CelvexLibrary::ImportKind::Text);
     }
 
@@ -167,7 +185,9 @@ TEST_F(CandidateListTabTest, TextImportAppendsNumberedRowsSavesAndNotifies) {
         "A2,李四,研发,13900000002\nA3,王五,财务,13900000003\n");
     EXPECT_TRUE(fake_.messages.empty());
     ASSERT_EQ(fake_.fileRequests.size(), 1u);
-    EXPECT_EQ(fake_.fileRequests[0].filter, QStringLiteral("文本文件(*.txt)|*.txt||"));
+    EXPECT_EQ(fake_.fileRequests[0].filter,
+              QStringLiteral("文本文件(*.txt, *.csv, *.tsv)|*.txt;*.csv;*.tsv||"));
+    EXPECT_EQ(fake_.execTitles, std::vector<QString>({QStringLiteral("导入预览")}));
     ASSERT_EQ(tab_->Model()->rowCount(), 13);
     EXPECT_EQ(Column(0).mid(10), QStringList({"11", "12", "13"}));
     EXPECT_EQ(Column(1).mid(10), QStringList({"A1", "A2", "A3"}));
@@ -213,7 +233,7 @@ TEST_F(CandidateListTabTest, FailedImportsChangeNothingButStillSaveAndNotify) {
     tab_->Import(CelvexLibrary::ImportKind::Spreadsheet);
     ASSERT_EQ(fake_.fileRequests.size(), 1u);
     EXPECT_EQ(fake_.fileRequests[0].filter,
-              QStringLiteral("Excel 文件(*.xls, *.xlsx)|*.xls;*.xlsx||"));
+              QStringLiteral("Excel 文件(*.xls, *.xlsx)|*.xls;*.xlsx|CSV 文件(*.csv)|*.csv||"));
     ASSERT_EQ(fake_.messages.size(), 1u);
     EXPECT_EQ(fake_.messages[0].text, QStringLiteral("解析Excel出错"));
     EXPECT_EQ(fake_.messages[0].icon, Ui::Icon::Information);
@@ -231,11 +251,74 @@ TEST_F(CandidateListTabTest, FailedImportsChangeNothingButStillSaveAndNotify) {
     EXPECT_TRUE(CandidateFileWritten());
     EXPECT_EQ(owner_.notices.size(), 2u);
 
+    // A text file that cannot be read is not called a damaged Excel file.
+    tab_->SetBridgeFolder(QStringLiteral(VANTORIA_BUILD_DIR "/"));
+    fake_.messages.clear();
+    fake_.fileNames.push_back(folder_.File("missing.csv"));
+    tab_->Import(CelvexLibrary::ImportKind::Text);
+    ASSERT_EQ(fake_.messages.size(), 1u);
+    EXPECT_EQ(fake_.messages[0].text, QStringLiteral("读取文本文件出错"));
+    EXPECT_EQ(owner_.notices.size(), 3u);
+
     // Cancelling the file dialog does nothing at all.
     QFile::remove(data_->CandidateFilePath());
     tab_->Import(CelvexLibrary::ImportKind::Text);
     EXPECT_FALSE(CandidateFileWritten());
-    EXPECT_EQ(owner_.notices.size(), 2u);
+    EXPECT_EQ(owner_.notices.size(), 3u);
+    EXPECT_TRUE(fake_.execTitles.empty());  // no preview for a failed reading
+}
+
+// 取消 in the preview leaves the candidates, the candidate file and the other pages alone.
+TEST_F(CandidateListTabTest, CancelledPreviewChangesNothing) {
+    MakePage(2);
+    data_->Save(AppData::kSaveCandidates);
+    const QByteArray before = folder_.Read(QFileInfo(data_->CandidateFilePath()).fileName());
+    AnswerPreview(false);
+    ImportText("编号,姓名\nA1,张三\nA2,李四\n");
+    EXPECT_EQ(fake_.execTitles.size(), 1u);
+    EXPECT_EQ(tab_->Model()->rowCount(), 2);
+    EXPECT_EQ(data_->Candidates().size(), 2u);
+    EXPECT_EQ(folder_.Read(QFileInfo(data_->CandidateFilePath()).fileName()), before);
+    EXPECT_TRUE(owner_.notices.empty());
+}
+
+// What the preview shows after the operator changed the map is exactly what is imported.
+TEST_F(CandidateListTabTest, PreviewEditsTheMapAndImportsWhatItShows) {
+    MakePage(1);
+    QStringList shown;
+    AnswerPreview(true, [&](ImportPreviewDialog& dialog) {
+        // 工号 and 姓名 were found; 部门 is taken from 备注 and 手机 is dropped.
+        QComboBox* department = dialog.ColumnBox(2);
+        EXPECT_EQ(department->currentIndex(), 0);  // "（无）": no department column
+        department->setCurrentIndex(department->findData(3));
+        QComboBox* mobile = dialog.ColumnBox(3);
+        mobile->setCurrentIndex(0);
+        for (int i = 0; i < dialog.RowList()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = dialog.RowList()->topLevelItem(i);
+            shown << QStringList{item->text(1), item->text(2), item->text(3), item->text(4)}.join(
+                u'|');
+        }
+    });
+    ImportText("名单\n工号,姓名,手机,备注\nA1,张三,138,研发\n,,139,\nA3,王五,,\n");
+    EXPECT_EQ(shown, QStringList({"A1|张三|研发|", "A3|王五||"}));
+    ASSERT_EQ(tab_->Model()->rowCount(), 3);
+    EXPECT_EQ(Column(1).mid(1), QStringList({"A1", "A3"}));
+    EXPECT_EQ(Column(3).mid(1), QStringList({"研发", ""}));
+    EXPECT_EQ(Column(4).mid(1), QStringList({"", ""}));
+    EXPECT_EQ(owner_.notices, std::vector<int>({WM_CANDIDATES_CHANGED}));
+    EXPECT_EQ(CandidatesOnDisk(), 3u);
+}
+
+// A CSV file chosen from the spreadsheet entry is read as text, quotes and all.
+TEST_F(CandidateListTabTest, CsvFromTheSpreadsheetEntryIsReadAsText) {
+    MakePage(0);
+    folder_.Write("list.csv", "编号,姓名,部门\n1,\"张\"\"三\"\"\",\"研发部,一组\"\n");
+    fake_.fileNames.push_back(folder_.File("list.csv"));
+    AnswerPreview(true);
+    tab_->Import(CelvexLibrary::ImportKind::Spreadsheet);
+    EXPECT_TRUE(fake_.messages.empty());
+    EXPECT_EQ(Column(2), QStringList({"张\"三\""}));
+    EXPECT_EQ(Column(3), QStringList({"研发部,一组"}));
 }
 
 TEST_F(CandidateListTabTest, ClearAsksAndRemovesCandidatesWithTheirWinners) {

@@ -94,4 +94,28 @@ TEST_F(GenerateNumbersDialogTest, NumberBoxesTakeDigitsOnlyAndEmptyReadsAsZero) 
     EXPECT_EQ(dialog.Preview()->text(), QStringLiteral("0\n1"));
 }
 
+// A total beyond the limit would build millions of texts in memory before anything is added:
+// OK refuses it, names the limit, and leaves the dialog open on the total.
+TEST_F(GenerateNumbersDialogTest, TotalAboveTheLimitIsRefused) {
+    GenerateNumbersDialog dialog(GenNumberSettings{});
+    dialog.show();
+    for (const char* total : {"9999999999", "1000001"}) {
+        SCOPED_TRACE(total);
+        fake_.messages.clear();
+        dialog.TotalEdit()->setText(QString::fromLatin1(total));
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        ASSERT_EQ(fake_.messages.size(), 1u);
+        EXPECT_TRUE(fake_.messages[0].text.contains(QStringLiteral("1000000")));
+        EXPECT_EQ(dialog.result(), int(QDialog::Rejected));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.Texts().isEmpty());
+    }
+    fake_.messages.clear();
+    dialog.TotalEdit()->setText(QStringLiteral("4"));
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    EXPECT_TRUE(fake_.messages.empty());
+    EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
+    EXPECT_EQ(dialog.Texts().size(), 4);
+}
+
 }  // namespace

@@ -325,6 +325,52 @@ TEST_F(WinnerListTabTest, ExportOpensTheFileOnlyWhenAskedTo) {
     EXPECT_EQ(fake_.opened.size(), 1);
 }
 
+// A name typed without extension is saved with ".xlsx": when that file exists, the replace
+// question comes before it is overwritten; No asks for another name.
+TEST_F(WinnerListTabTest, ExportAsksBeforeReplacingTheNameWithItsSuffix) {
+    MakeStandardData();
+    MakePage();
+    const QString existing = Folder() + QStringLiteral("名单.xlsx");
+    {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    const auto existingBytes = [&] {
+        QFile file(existing);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    // No, then the dialog is cancelled: the file stays as it was.
+    fake_.fileNames = {Folder() + QStringLiteral("名单"), QString()};
+    fake_.answers = {Ui::Answer::No};
+    tab_->Export();
+    ASSERT_EQ(fake_.messages.size(), 1u);
+    EXPECT_EQ(fake_.messages[0].text, QStringLiteral("名单.xlsx 已存在。\n要替换它吗？"));
+    EXPECT_EQ(fake_.messages[0].buttons, Ui::Buttons::YesNo);
+    ASSERT_EQ(fake_.fileRequests.size(), 2u);
+    EXPECT_EQ(fake_.fileRequests[1].initialName, QStringLiteral("名单.xlsx"));
+    EXPECT_EQ(existingBytes(), QByteArray("keep me"));
+
+    // Yes replaces it; the open question follows.
+    fake_.messages.clear();
+    fake_.fileNames = {Folder() + QStringLiteral("名单")};
+    fake_.answers = {Ui::Answer::Yes, Ui::Answer::No};
+    tab_->Export();
+    ASSERT_EQ(fake_.messages.size(), 2u);
+    EXPECT_EQ(fake_.messages[1].text, QStringLiteral("导出成功！\n您要现在打开该Excel文件吗?"));
+    EXPECT_EQ(ReadWorkbook(existing).size(), 2u + 7u);
+    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("名单")));
+
+    // A name typed with its extension was the file dialog's to ask about.
+    fake_.messages.clear();
+    fake_.fileNames = {existing};
+    fake_.answers = {Ui::Answer::No};
+    tab_->Export();
+    ASSERT_EQ(fake_.messages.size(), 1u);
+    EXPECT_EQ(fake_.messages[0].text, QStringLiteral("导出成功！\n您要现在打开该Excel文件吗?"));
+}
+
 TEST_F(WinnerListTabTest, ExportFailuresPromiseNoFile) {
     MakeStandardData();
     MakePage();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Reads one stream out of an OLE2 compound file, checking every sector number, chain length
+// and size against the file, so that a damaged file yields nothing rather than a wild read.
+class CompoundFile {
+  public:
+    // The bytes of the stream called name (ASCII, case ignored) directly under the root
+    // storage; nothing when there is no such stream or the file does not hold together.
+    static std::optional<std::string> ReadStream(std::string_view file, std::string_view name);
+};
