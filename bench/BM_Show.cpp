@@ -77,12 +77,39 @@ void BM_RollTick(benchmark::State& state, int w, int h, int names) {
         RoundState& round = *engine.Round();
         ShowRenderer renderer(*f.data);
         renderer.Layout(QRect(0, 0, w, h));
+        // As the show does when the roll starts: one size for every name of the pool.
+        round.namesPointSize = renderer.FitNamesFont(engine.EligibleKeyTexts(), round.batchSize);
         QImage buffer(w, h, QImage::Format_ARGB32_Premultiplied);
         renderer.Paint(buffer, round);
         for (auto _ : state) {
             engine.RollSelection();
             renderer.PaintNames(buffer, round);
             benchmark::DoNotOptimize(buffer.constBits());
+        }
+    });
+}
+
+// The start of a roll over a whole room: every draw-key text ("name department") gathered from
+// the pool and the one font size fitted to the widest.
+void BM_FitNamesFont(benchmark::State& state) {
+    const int people = int(state.range(0));
+    ShowFixture f(0, 50, false);
+    static const char16_t* const kDepartments[] = {u"研发部", u"市场营销中心华东大区", u"财务部",
+                                                   u"人力资源与行政管理部", u"国际业务部"};
+    for (int i = 1; i <= people; ++i)
+        f.data->AddCandidate(QString::number(100000 + i), QStringLiteral("员工%1").arg(i),
+                             QString::fromUtf16(kDepartments[i % 5]), QString(), i);
+    f.data->SetFieldType(2, true);
+    f.RunShow([&] {
+        DrawEngine& engine = f.data->Draw();
+        engine.AdvanceStep();
+        engine.AdvanceStep();
+        ShowRenderer renderer(*f.data);
+        renderer.Layout(QRect(0, 0, 1920, 1080));
+        for (auto _ : state) {
+            const int size =
+                renderer.FitNamesFont(engine.EligibleKeyTexts(), engine.Round()->batchSize);
+            benchmark::DoNotOptimize(size);
         }
     });
 }
@@ -135,6 +162,9 @@ const int kRegistered = [] {
     benchmark::RegisterBenchmark("BM_FullPaint/3840x2160", BM_FullPaint, 3840, 2160)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_ScrollTick/1920x1080/300", BM_ScrollTick, 1920, 1080, 300)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_FitNamesFont", BM_FitNamesFont)
+        ->Arg(100000)
         ->Unit(benchmark::kMillisecond);
     return 0;
 }();

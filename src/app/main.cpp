@@ -10,6 +10,7 @@
 
 #include "app/AppFolders.h"
 #include "app/MainWindow.h"
+#include "app/NativeLook.h"
 #include "app/TerminationSignals.h"
 #include "app/Ui.h"
 #include "model/AppData.h"
@@ -90,8 +91,11 @@ int main(int argc, char** argv) {
         TerminationSignals::CloseAllDialogs(window.get());
     });
 
+    QStringList notices = NativeLook::Apply(app);
     const AppFolders folders = AppFolders::Resolve();
-    for (const QString& notice : folders.notices) Ui::Tell(nullptr, notice, Ui::Icon::Warning);
+    notices += folders.notices;
+    // Whatever is missing is told once, together; the program goes on with what it has.
+    if (!notices.isEmpty()) Ui::Tell(nullptr, notices.join(QLatin1Char('\n')), Ui::Icon::Warning);
     OfferRescues(folders.data);
     // The data model is loaded before any window exists.
     AppData& data = CreateAppData(folders.share, folders.data);
