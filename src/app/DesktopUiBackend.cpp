@@ -33,7 +33,7 @@ Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
             break;
         case Ui::Buttons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
+            box.setDefaultButton(message.defaultNo ? QMessageBox::No : QMessageBox::Yes);
             break;
         case Ui::Buttons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

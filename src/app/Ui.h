@@ -24,6 +24,9 @@ class Ui {
         QString text;
         Icon icon = Icon::Information;
         Buttons buttons = Buttons::Ok;
+        // No (or Cancel) is the button Enter and Space press: for questions whose Yes undoes
+        // something in front of an audience.
+        bool defaultNo = false;
     };
 
     // Filters are given in the "description|patterns|description|patterns||" form.

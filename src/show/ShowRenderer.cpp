@@ -26,7 +26,9 @@ constexpr int kStatusPointSize = 14;
 // Small enough not to compete with the show, large enough to photograph from the room.
 constexpr int kFingerprintPointSize = 11;
 constexpr int kListPointSize = 32;
-constexpr int kHelpOffset = 28;
+// 28 on the original screens; 24 keeps the help line clear of the gold frame along the
+// bottom of the built-in backgrounds.
+constexpr int kHelpOffset = 24;
 constexpr int kRehearsalPointSize = 28;
 // Names never get smaller than this (at 1080 lines) to fit the widest of a roll.
 constexpr int kNamesFloorPointSize = 14;
@@ -210,7 +212,9 @@ int ShowRenderer::FitNamesFont(const std::vector<QString>& texts, int count) {
     NameWidths widths(*Font(family, 100).metrics);
     const qsizetype widest = widths.Widest(texts);
     const QString text = widest >= 0 ? texts[size_t(widest)] : QStringLiteral("中");
-    const int dx = int(0.2 * cell.width());
+    // Nearly the whole width: one long key must not make everyone's name unreadable. The
+    // height keeps the usual share of the cell.
+    const int dx = int(0.04 * cell.width());
     const int dy = int(0.2 * cell.height());
     const QRect inner = cell.adjusted(dx, dy, -dx, -dy);
     auto fits = [&](int size) {

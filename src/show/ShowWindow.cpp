@@ -215,7 +215,15 @@ void ShowWindow::AskToVoid(int index) {
         return;
     const QString question =
         QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].text);
-    if (Ui::Tell(this, question, Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes) return;
+    Ui::Message m;
+    m.parent = this;
+    m.caption = QStringLiteral("Vantoria");
+    m.text = question;
+    m.icon = Ui::Icon::Question;
+    m.buttons = Ui::Buttons::YesNo;
+    // A stray click followed by Space to go on must not void anybody.
+    m.defaultNo = true;
+    if (Ui::ShowMessage(m) != Ui::Answer::Yes) return;
     if (!data_.Draw().VoidWinner(index)) return;
     fullRepaint_ = true;
     update();

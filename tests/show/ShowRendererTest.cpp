@@ -425,15 +425,15 @@ TEST_F(ShowRendererTest, TextElementsStoreTheirBoundingBoxes) {
     const QRect prizeBox = data_->FindSymbol(2)->box;
     EXPECT_TRUE(r->MainArea().contains(prizeBox));
     EXPECT_GT(prizeBox.height(), 2 * title.height() / 3);  // two lines of text
-    // The status line sits at the top of the status band, the help text 28 pixels lower.
+    // The status line sits at the top of the status band, the help text 24 pixels lower.
     const QRect status = r->StatusBand();
-    EXPECT_GT(CountColor(img, QRect(0, status.top(), 1920, 27), 0xFF9ACD32), 30);
-    EXPECT_GT(CountColor(img, QRect(0, status.top() + 28, 1920, 57), 0xFF9ACD32), 30);
+    EXPECT_GT(CountColor(img, QRect(0, status.top(), 1920, 23), 0xFF9ACD32), 30);
+    EXPECT_GT(CountColor(img, QRect(0, status.top() + 24, 1920, 57), 0xFF9ACD32), 30);
 
     // Without a current prize there is no status line, only the help text.
     round.prizeId = 12345;
     r->Paint(img, round);
-    EXPECT_EQ(CountColor(img, QRect(0, status.top(), 1920, 27), 0xFF9ACD32), 0);
+    EXPECT_EQ(CountColor(img, QRect(0, status.top(), 1920, 23), 0xFF9ACD32), 0);
     r->SetHelpText(QString());
     r->Paint(img, round);
     EXPECT_EQ(CountColor(img, status, 0xFF9ACD32), 0);

@@ -365,6 +365,7 @@ TEST_F(ShowWindowTest, AbsentWinnersAreVoidedAndRedrawn) {
         QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
         EXPECT_EQ(fake_.messages.back().text, absent + QStringLiteral(" 未到场，作废并补抽？"));
         EXPECT_EQ(fake_.messages.back().buttons, Ui::Buttons::YesNo);
+        EXPECT_TRUE(fake_.messages.back().defaultNo);
         EXPECT_TRUE(round.selection[1].voided);
         EXPECT_EQ(data_->WinnerCount(prize), 2);
         QTest::mouseClick(&w, Qt::LeftButton, {}, round.selection[2].cell.center());
