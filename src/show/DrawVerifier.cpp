@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,6 +27,8 @@ constexpr size_t kMaxWinners = size_t(1) << 24;
 constexpr int32_t kMaxRolls = 1000000;
 constexpr int32_t kMaxBatch = 1000000;
 constexpr int32_t kMaxChain = 100000;
+// Picks a whole record may ask to replay: an evening's real rolls are a few million.
+constexpr int64_t kReplayBudget = int64_t(2) << 30;
 
 QString S(const char16_t* text) {
     return QString::fromUtf16(text);
@@ -83,6 +86,7 @@ class Replay {
     QStringList showLines_;
     QStringList problems_;
     int problemCount_ = 0;
+    int64_t budget_ = kReplayBudget;
 };
 
 void Replay::Problem(qint64 line, const QString& text) {
@@ -268,6 +272,12 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
     if (inChain) show.lastKey = key;
     ++show.nextKeyIndex;
 
+    budget_ -= int64_t(rolls) * std::min<int64_t>(batch, int64_t(show.pool.Remaining()));
+    if (budget_ < 0) {
+        show.problems << label + S(u"：记录要求的重放过大，无法验证");
+        show.nextKeyIndex = -1;
+        return;
+    }
     KeyedStream stream(key);
     std::vector<int32_t> picks;
     for (int32_t r = 0; r < rolls; ++r) picks = show.pool.Roll(batch, stream);
