@@ -136,18 +136,7 @@ QString MainWindow::DrawKeyLabel() const {
 }
 
 QString MainWindow::FieldTypeLabel(int fieldType) {
-    switch (fieldType) {
-        case 0:
-            return QStringLiteral("编号");
-        case 1:
-            return QStringLiteral("姓名");
-        case 2:
-            return QStringLiteral("%1 + %2").arg(QStringLiteral("姓名"), QStringLiteral("部门"));
-        case 3:
-            return QStringLiteral("手机");
-        default:
-            return QString();
-    }
+    return UiRulesTab::DrawKeyItems().value(fieldType);
 }
 
 MainWindow::DrawFailure MainWindow::DescribeDrawFailure(int code, const QString& detail,

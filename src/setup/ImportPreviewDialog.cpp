@@ -15,6 +15,7 @@
 #include "celvex.h"
 #include "model/UiFont.h"
 #include "setup/ImportPreview.h"
+#include "setup/UiRulesTab.h"
 
 namespace {
 
@@ -48,18 +49,7 @@ QTreeWidget* MakeList(const QStringList& titles, const std::vector<int>& widths,
 }  // namespace
 
 QString ImportPreviewDialog::KeyFieldLabel(int field) {
-    switch (field) {
-        case 0:
-            return QStringLiteral("编号");
-        case 1:
-            return QStringLiteral("姓名");
-        case 2:
-            return QStringLiteral("%1 + %2").arg(QStringLiteral("姓名"), QStringLiteral("部门"));
-        case 3:
-            return QStringLiteral("手机");
-        default:
-            return QString();
-    }
+    return UiRulesTab::DrawKeyItems().value(field);
 }
 
 ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, const QString& fileName,
