@@ -26,7 +26,7 @@
 #include "show/DrawEngine.h"
 
 namespace {
-const QString kVersion = QStringLiteral("1.0.19");
+const QString kVersion = QStringLiteral(VANTORIA_VERSION);
 }  // namespace
 
 MainWindow::MainWindow(AppData& data, QWidget* parent)

@@ -24,7 +24,7 @@ namespace {
 void NameApplication() {
     // No organisation: the per-user data folder is ".../Vantoria" itself.
     QCoreApplication::setApplicationName(QStringLiteral("Vantoria"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.19"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTORIA_VERSION));
 }
 
 // vantoria --verify [FOLDER]: checks the draw record without a window.

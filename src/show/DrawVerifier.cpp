@@ -418,7 +418,11 @@ DrawVerifier::Report DrawVerifier::Verify(const QString& folder) {
     const QString recordPath = dir + DrawRecord::FileName();
     const QString dataPath = dir + QStringLiteral("data.xml");
     QFile record(recordPath);
-    if (!FileExists(recordPath, false) || !record.open(QIODevice::ReadOnly)) {
+    if (!FileExists(recordPath, false)) {
+        report.lines << S(u"这里还没有抽奖记录：%1").arg(recordPath);
+        return report;
+    }
+    if (!record.open(QIODevice::ReadOnly)) {
         report.lines << S(u"无法读取抽奖记录：%1").arg(recordPath);
         return report;
     }
