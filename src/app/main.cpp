@@ -1,7 +1,5 @@
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QTextStream>
 
 #include <cstring>
@@ -11,10 +9,10 @@
 #include "app/AppFolders.h"
 #include "app/MainWindow.h"
 #include "app/NativeLook.h"
+#include "app/RescueOffer.h"
 #include "app/TerminationSignals.h"
 #include "app/Ui.h"
 #include "model/AppData.h"
-#include "model/AtomicFileWriter.h"
 #include "model/RescueStore.h"
 #include "model/UiFont.h"
 #include "show/DrawVerifier.h"
@@ -47,31 +45,6 @@ int RunDataFolder(int argc, char** argv) {
     return 0;
 }
 
-// A save that failed in an earlier run left a rescue copy newer than the file itself: offer it
-// back before the file is read.
-void OfferRescues(const QString& dataDir) {
-    RescueStore store(RescueStore::UserFolder());
-    QStringList offered;
-    for (const RescueStore::Rescue& r : store.NewerThanOriginals(dataDir)) {
-        if (offered.contains(r.original)) continue;  // only the newest copy of each file
-        offered << r.original;
-        const QString question =
-            QStringLiteral(
-                "上次运行时 %1 没有保存成功，当时的内容已另存到 %2（%3）。\n"
-                "要用这份另存的内容恢复吗？")
-                .arg(QDir::toNativeSeparators(r.original), QDir::toNativeSeparators(r.path),
-                     r.written.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-        if (Ui::Tell(nullptr, question, Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
-            continue;
-        QFile rescue(r.path);
-        QString reason;
-        if (!rescue.open(QIODevice::ReadOnly) ||
-            !AtomicFileWriter::Write(r.original, rescue.readAll(), &reason))
-            Ui::Tell(nullptr, QStringLiteral("无法恢复 %1：%2").arg(r.original, reason),
-                     Ui::Icon::Warning);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,7 +69,7 @@ int main(int argc, char** argv) {
     notices += folders.notices;
     // Whatever is missing is told once, together; the program goes on with what it has.
     if (!notices.isEmpty()) Ui::Tell(nullptr, notices.join(QLatin1Char('\n')), Ui::Icon::Warning);
-    OfferRescues(folders.data);
+    RescueOffer::Offer(folders.data, RescueStore::UserFolder());
     // The data model is loaded before any window exists.
     AppData& data = CreateAppData(folders.share, folders.data);
 
