@@ -45,19 +45,28 @@ check_program_folder() {
 sleep_ms() { sleep "$(printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)))"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# Starts Xvfb on a free display (it picks the number itself) and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. Numbers from a per-process start well
+# above the usual ones: other programs on the machine tend to assume :0 or :1.
 XVFB_PID=
 start_xvfb() {
-    local fifo="$1/display" n
-    Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$fifo" \
-        >"$1/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for ((n = 0; n < 100; n++)); do
-        [ -s "$fifo" ] && break
-        sleep 0.1
+    local ready="$1/display" base=$((100 + ($$ * 7) % 800)) d i n
+    for ((i = 0; i < 40; i++)); do
+        d=$((base + i))
+        [ -e "/tmp/.X$d-lock" ] && continue
+        : >"$ready"
+        Xvfb ":$d" -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp 3>"$ready" \
+            >"$1/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        for ((n = 0; n < 100; n++)); do
+            [ -s "$ready" ] && { export DISPLAY=":$d"; return 0; }
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=
     done
-    [ -s "$fifo" ] || die "Xvfb did not start (see $1/xvfb.log)"
-    export DISPLAY=":$(head -n1 "$fifo")"
+    die "Xvfb did not start (see $1/xvfb.log)"
 }
 stop_xvfb() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
