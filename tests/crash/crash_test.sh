@@ -49,7 +49,7 @@ trace() { echo "$(date +%T.%N | cut -c1-12) $*" >>"$TRACE"; }
 # Fails with the evidence: a screenshot, the end of the trace, the record and the winners.
 fail() {
     FAILED=1
-    [ -n "${DISPLAY:-}" ] && import -window root "$WORK/failure.png" 2>/dev/null
+    [ -n "${DISPLAY:-}" ] && x_retry import -window root "$WORK/failure.png" 2>/dev/null
     {
         echo "FAIL: $*"
         echo "event folder: $APP"
@@ -91,9 +91,7 @@ new_event() {
 # Starts the program in the event folder and waits for its setup window.
 MAIN=
 start_program() {
-    (cd "$APP" && exec ./vantoria >>"$APP/program.log" 2>&1) &
-    PID=$!
-    MAIN=$(wait_window main_window 60000 "$PID") || fail "no setup window within 60 s (pid $PID)"
+    launch_program "$APP" || fail "no setup window within 60 s (pid $PID; program.log: $(tail -n 3 "$APP/program.log"))"
     trace "started pid $PID, window $MAIN"
 }
 
@@ -232,7 +230,7 @@ ROUNDS_LEFT=0
 step() {
     local key=space
     ((RANDOM % 4 == 0)) && key=Return
-    xdotool key "$key"
+    xdo key "$key"
     case $STATE in
     0) STATE=1 ;;
     1) STATE=2 ;;
@@ -252,7 +250,7 @@ open_show() {
     pause 100 400
 }
 leave_show() {
-    xdotool key Escape
+    xdo key Escape
     trace "Esc (state $STATE)"
     wait_window main_window 10000 "$PID" >/dev/null || fail "no setup window after Esc"
     local n
@@ -324,7 +322,7 @@ drive_and_kill() {
                 kill_when "$how" &
                 n=$!
                 step
-                wait "$n"
+                wait "$n" 2>/dev/null
             else
                 step
                 sleep_ms $((RANDOM % 61))
@@ -344,7 +342,7 @@ drive_and_kill() {
     setup)
         advance_to $((RANDOM % 4))
         pause 0 300
-        xdotool key Escape
+        xdo key Escape
         trace "Esc (state $STATE)"
         pause 0 400
         ;;
@@ -397,8 +395,8 @@ sigterm_check() {
     sleep 0.5
     click_in "$MAIN" 550 151
     sleep 0.2
-    xdotool key ctrl+a
-    xdotool type --delay 30 "$title"
+    xdo key ctrl+a
+    xdo type --delay 30 "$title"
     trace "typed title '$title'"
     sleep 0.3
     ROUNDS_LEFT=$(remaining_rounds "$APP")
@@ -436,4 +434,4 @@ summary=""
 for m in rolling saving saving-record saving-tmpfile saving-random winners prize setup finished; do
     [ -n "${MODE_COUNT[$m]:-}" ] && summary+=" $m=${MODE_COUNT[$m]}"
 done
-echo "crash test: $KILLS kills passed (seed $SEED, $EVENT events,${summary}; left a .saving file: $KILLS_WITH_SAVING; last round unsaved and voided at restart: $KILLS_WITH_UNSAVED_ROUND); SIGTERM during a roll: exit 0 in $SIGTERM_MS ms, title and round saved; $(((($(now_ms) - TOTAL_START) + 500) / 1000)) s"
+echo "crash test: $KILLS kills passed (seed $SEED, $EVENT events,${summary}; left a .saving file: $KILLS_WITH_SAVING; last round unsaved and voided at restart: $KILLS_WITH_UNSAVED_ROUND); SIGTERM during a roll: exit 0 in $SIGTERM_MS ms, title and round saved; X connections retried: $(x_retries); $(((($(now_ms) - TOTAL_START) + 500) / 1000)) s"

@@ -40,7 +40,7 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 fail() {
     FAILED=1
-    import -window root "$WORK/failure.png" 2>/dev/null && echo "screenshot: $WORK/failure.png" >&2
+    x_retry import -window root "$WORK/failure.png" 2>/dev/null && echo "screenshot: $WORK/failure.png" >&2
     [ -f "$APP/draw-record.jsonl" ] && tail -n 4 "$APP/draw-record.jsonl" | cut -c1-300 >&2
     die "$@"
 }
@@ -54,16 +54,23 @@ start_xvfb "$WORK"
 program_env "$WORK"
 
 # 1. What this X server sends for a held key, seen by a plain X client.
-xset q | grep -q 'auto repeat:  on' || fail "autorepeat is off on $DISPLAY (xset q), the hold would prove nothing"
-xev -geometry 300x200+0+0 -event keyboard >"$WORK/xev.out" 2>&1 &
-XEV=$!
-xev_window() { xdotool search --onlyvisible --name '^Event Tester$' 2>/dev/null | head -n1; }
-w=$(wait_window xev_window 10000 "$XEV") || fail "xev did not open"
-xdotool mousemove --window "$w" 150 100
+x_retry xset q | grep -q 'auto repeat:  on' || fail "autorepeat is off on $DISPLAY (xset q), the hold would prove nothing"
+xev_window() { xdo search --onlyvisible --name '^Event Tester$' 2>/dev/null | head -n1; }
+w=
+for ((n = 0; n < 5; n++)); do
+    xev -geometry 300x200+0+0 -event keyboard >"$WORK/xev.out" 2>&1 &
+    XEV=$!
+    w=$(wait_window xev_window 10000 "$XEV") && break
+    wait "$XEV"
+    grep -q 'unable to open display' "$WORK/xev.out" || fail "xev did not open: $(head -n 2 "$WORK/xev.out")"
+    echo xev >>"$WORK/x-retries"
+done
+[ -n "$w" ] || fail "xev did not open"
+xdo mousemove --window "$w" 150 100
 sleep 0.3
-xdotool keydown space
+xdo keydown space
 sleep 2
-xdotool keyup space
+xdo keyup space
 sleep 0.5
 kill "$XEV"
 wait "$XEV" 2>/dev/null
@@ -83,29 +90,27 @@ while read -r kind t; do
 done <<<"$events"
 first=$(head -n1 <<<"$events" | cut -d' ' -f2)
 second=$(sed -n 3p <<<"$events" | cut -d' ' -f2)
-echo "X sent for a 2-s hold: $presses presses, $releases releases; $pairs release/press pairs with equal time stamps; first repeat $((${second:-0} - ${first:-0})) ms after the press ($(xset q | grep -o 'auto repeat delay: *[0-9]* *repeat rate: *[0-9]*' | tr -s ' '))"
+echo "X sent for a 2-s hold: $presses presses, $releases releases; $pairs release/press pairs with equal time stamps; first repeat $((${second:-0} - ${first:-0})) ms after the press ($(x_retry xset q | grep -o 'auto repeat delay: *[0-9]* *repeat rate: *[0-9]*' | tr -s ' '))"
 ((pairs >= 10)) || fail "the held key produced only $pairs repeat pairs: nothing to test"
 
 # 2. The program.
 copy_program "$SRC" "$APP"
 write_event "$APP"
-(cd "$APP" && exec ./vantoria >"$APP/program.log" 2>&1) &
-PID=$!
-MAIN=$(wait_window main_window 60000 "$PID") || fail "no setup window"
+launch_program "$APP" || fail "no setup window (program.log: $(tail -n 3 "$APP/program.log"))"
 click_start "$MAIN"
 wait_window show_window 20000 "$PID" >/dev/null || fail "the show did not open"
 sleep 0.5
-xdotool key space  # prize screen
+xdo key space  # prize screen
 sleep 0.7
-xdotool key space  # rolling
+xdo key space  # rolling
 sleep 1
 [ "$(record_round_count "$APP/draw-record.jsonl")" = 0 ] || fail "a round was committed before the hold"
 
-xdotool keydown space
+xdo keydown space
 sleep 2
-xdotool keyup space
+xdo keyup space
 sleep 2  # a loaded machine may still be working through the queued repeats
-import -window root "$WORK/after-space-hold.png"
+x_retry import -window root "$WORK/after-space-hold.png"
 rounds=$(record_round_count "$APP/draw-record.jsonl")
 winners=$(data_winners "$APP/data.xml" | wc -l)
 echo "Space held 2 s on the rolling screen: $rounds round(s) committed, $winners winner(s) in data.xml"
@@ -113,19 +118,19 @@ echo "Space held 2 s on the rolling screen: $rounds round(s) committed, $winners
 [ "$winners" = 4 ] || fail "data.xml holds $winners winners after the hold (expected the 4 of round 1)"
 
 # Return held on the winners screen: one step to the next prize screen and no round.
-xdotool keydown Return
+xdo keydown Return
 sleep 2
-xdotool keyup Return
+xdo keyup Return
 sleep 2
-import -window root "$WORK/after-return-hold.png"
+x_retry import -window root "$WORK/after-return-hold.png"
 rounds=$(record_round_count "$APP/draw-record.jsonl")
 [ "$rounds" = 1 ] || fail "holding Return on the winners screen committed $((rounds - 1)) more round(s)"
 # From that prize screen one press rolls (nothing recorded) and the next one commits.
-xdotool key space
+xdo key space
 sleep 1.5
 rounds=$(record_round_count "$APP/draw-record.jsonl")
 [ "$rounds" = 1 ] || fail "the first press after the Return hold committed a round: the hold stepped more than once"
-xdotool key space
+xdo key space
 sleep 1.5
 rounds=$(record_round_count "$APP/draw-record.jsonl")
 [ "$rounds" = 2 ] || fail "two presses after the Return hold gave $((rounds - 1)) rounds (expected 1): the hold did not step exactly once, or the key stayed stuck"
@@ -137,4 +142,4 @@ rc=$?
 PID=
 [ "$rc" = 0 ] || fail "exit code $rc after SIGTERM"
 "$APP/vantoria" --verify "$APP" >"$WORK/verify.out" 2>&1 || fail "verify failed: $(cat "$WORK/verify.out")"
-echo "held key: passed (busy loops: ${HELD_BUSY:-2})"
+echo "held key: passed (busy loops: ${HELD_BUSY:-2}; X connections retried: $(x_retries))"

@@ -196,14 +196,54 @@ record_rows() {  # record file
 record_lines() { if [ -f "$1" ]; then wc -l <"$1" | tr -d ' '; else echo 0; fi; }
 record_round_count() { if [ -f "$1" ]; then grep -c '"type":"round"' "$1" || true; else echo 0; fi; }
 
+# Runs an X client. This machine's Xvfb now and then refuses a new connection (about one in
+# a hundred or two hundred in a plain loop of xdotool calls, no program running); a client
+# that could not connect sent nothing, so it is simply run again. Each retry is counted.
+x_retry() {
+    local i rc out err="$WORK/x-client.err.$BASHPID"
+    for ((i = 0; i < 10; i++)); do
+        out=$("$@" 2>"$err")
+        rc=$?
+        if ((rc == 0)) || ! grep -qi -e "open display" -e "open X server" -e "connect to display" "$err"; then
+            [ -n "$out" ] && printf '%s\n' "$out"
+            cat "$err" >&2
+            rm -f "$err"
+            return "$rc"
+        fi
+        echo "$1" >>"$WORK/x-retries"
+        sleep 0.05
+    done
+    rm -f "$err"
+    return "$rc"
+}
+xdo() { x_retry xdotool "$@"; }
+x_retries() { if [ -f "$WORK/x-retries" ]; then wc -l <"$WORK/x-retries" | tr -d ' '; else echo 0; fi; }
+
+# Starts the program of a folder (output appended to its program.log) and waits for its setup
+# window; sets PID and MAIN. A start the X server refused is made again, as above.
+launch_program() {  # folder
+    local i size
+    for ((i = 0; i < 5; i++)); do
+        size=$(stat -c %s "$1/program.log" 2>/dev/null || echo 0)
+        (cd "$1" && exec ./vantoria >>"$1/program.log" 2>&1) &
+        PID=$!
+        MAIN=$(wait_window main_window 60000 "$PID") && return 0
+        kill -0 "$PID" 2>/dev/null && return 1
+        wait "$PID" 2>/dev/null
+        tail -c +$((size + 1)) "$1/program.log" | grep -q 'could not connect to display' || return 1
+        echo vantoria >>"$WORK/x-retries"
+    done
+    return 1
+}
+
 # Visible windows: the setup window (title "Vantoria <version>"), message boxes (caption
 # "Vantoria") and the show (a window covering the whole screen).
-main_window() { xdotool search --onlyvisible --name '^Vantoria [0-9]' 2>/dev/null | head -n1; }
-message_boxes() { xdotool search --onlyvisible --name '^Vantoria$' 2>/dev/null; }
+main_window() { xdo search --onlyvisible --name '^Vantoria [0-9]' 2>/dev/null | head -n1; }
+message_boxes() { xdo search --onlyvisible --name '^Vantoria$' 2>/dev/null; }
 show_window() {
     local w
-    for w in $(xdotool search --onlyvisible --class . 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" 2>/dev/null || continue
+    for w in $(xdo search --onlyvisible --class . 2>/dev/null); do
+        eval "$(xdo getwindowgeometry --shell "$w" 2>/dev/null)" 2>/dev/null || continue
         if [ "${WIDTH:-0}" = "$SCREEN_W" ] && [ "${HEIGHT:-0}" = "$SCREEN_H" ]; then
             echo "$w"
             return 0
@@ -226,10 +266,10 @@ wait_window() {  # function timeout_ms [pid]
 }
 
 # Clicks a point given relative to a window's top-left corner.
-click_in() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+click_in() { xdo mousemove --window "$1" "$2" "$3" click 1; }
 # The start button: 400 px wide at the right end of the 60-px control bar, 8 px margins.
 click_start() {
     local w=$1
-    eval "$(xdotool getwindowgeometry --shell "$w")"
+    eval "$(xdo getwindowgeometry --shell "$w")"
     click_in "$w" $((WIDTH - 8 - 200)) $((HEIGHT - 30))
 }
