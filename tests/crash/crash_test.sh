@@ -28,11 +28,12 @@ RANDOM=$SEED
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vantoria-crash.XXXXXX")
 TRACE=$WORK/trace.log
 PID=
+JOB=
 BUSY_PIDS=()
 
 cleanup() {
     local p
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$PID" 2>/dev/null; fi
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$JOB"; fi
     for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null; done
     stop_xvfb
     if [ "$FAILED" = 0 ] && [ -z "${KEEP:-}" ]; then
@@ -100,8 +101,9 @@ kill_program() {  # label
     boxes=$(message_boxes)
     [ -z "$boxes" ] || fail "a message box was open before the kill ($1): the program reported something"
     kill -9 "$PID" 2>/dev/null
-    wait "$PID" 2>/dev/null
+    wait "$JOB"
     trace "SIGKILL ($1)"
+    wait_windows_gone || fail "the windows of the killed program stayed on screen"
     PID=
 }
 
@@ -126,10 +128,11 @@ term_program() {
     kill -TERM "$PID"
     while kill -0 "$PID" 2>/dev/null && (($(now_ms) - start < 10000)); do sleep 0.02; done
     kill -0 "$PID" 2>/dev/null && fail "still running 10 s after SIGTERM"
-    wait "$PID"
+    wait "$JOB"
     rc=$?
     TERM_MS=$(($(now_ms) - start))
     trace "SIGTERM: exit $rc after $TERM_MS ms"
+    wait_windows_gone || fail "the windows stayed on screen after the exit"
     PID=
     [ "$rc" = 0 ] || fail "exit code $rc after SIGTERM (program.log: $(tail -n 3 "$APP/program.log"))"
 }
@@ -322,7 +325,7 @@ drive_and_kill() {
                 kill_when "$how" &
                 n=$!
                 step
-                wait "$n" 2>/dev/null
+                wait "$n"
             else
                 step
                 sleep_ms $((RANDOM % 61))
@@ -413,7 +416,7 @@ sigterm_check() {
     while kill -0 "$PID" 2>/dev/null && (($(now_ms) - start < 10000)); do sleep 0.01; done
     ms=$(($(now_ms) - start))
     kill -0 "$PID" 2>/dev/null && fail "SIGTERM check: still running 10 s after SIGTERM"
-    wait "$PID"
+    wait "$JOB"
     rc=$?
     PID=
     trace "SIGTERM during a roll: exit $rc after $ms ms"

@@ -24,10 +24,11 @@ check_program_folder "$SRC"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vantoria-held.XXXXXX")
 APP=$WORK/app
 PID=
+JOB=
 BUSY_PIDS=()
 cleanup() {
     local p
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$PID" 2>/dev/null; fi
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$JOB"; fi
     for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null; done
     stop_xvfb
     if [ "$FAILED" = 0 ] && [ -z "${KEEP:-}" ]; then
@@ -137,9 +138,10 @@ rounds=$(record_round_count "$APP/draw-record.jsonl")
 echo "Return held 2 s on the winners screen: one step, no round; then two presses committed round 2"
 
 kill -TERM "$PID"
-wait "$PID"
+wait "$JOB"
 rc=$?
 PID=
+JOB=
 [ "$rc" = 0 ] || fail "exit code $rc after SIGTERM"
 "$APP/vantoria" --verify "$APP" >"$WORK/verify.out" 2>&1 || fail "verify failed: $(cat "$WORK/verify.out")"
 echo "held key: passed (busy loops: ${HELD_BUSY:-2}; X connections retried: $(x_retries))"

@@ -220,16 +220,30 @@ xdo() { x_retry xdotool "$@"; }
 x_retries() { if [ -f "$WORK/x-retries" ]; then wc -l <"$WORK/x-retries" | tr -d ' '; else echo 0; fi; }
 
 # Starts the program of a folder (output appended to its program.log) and waits for its setup
-# window; sets PID and MAIN. A start the X server refused is made again, as above.
+# window; sets PID (the program) and JOB (a subshell that waits for it and exits with its
+# status, so a killed program gives a status, not a job notice). A start the X server refused
+# is made again, as above.
 launch_program() {  # folder
-    local i size
+    local i n size
     for ((i = 0; i < 5; i++)); do
         size=$(stat -c %s "$1/program.log" 2>/dev/null || echo 0)
-        (cd "$1" && exec ./vantoria >>"$1/program.log" 2>&1) &
-        PID=$!
+        rm -f "$WORK/program.pid"
+        (
+            cd "$1" || exit 2
+            ./vantoria >>"$1/program.log" 2>&1 &
+            echo $! >"$WORK/program.pid"
+            exec 2>/dev/null  # no "Killed" notice; the status tells
+            wait $!
+        ) &
+        JOB=$!
+        for ((n = 0; n < 500; n++)); do
+            [ -s "$WORK/program.pid" ] && break
+            sleep 0.01
+        done
+        PID=$(cat "$WORK/program.pid")
         MAIN=$(wait_window main_window 60000 "$PID") && return 0
         kill -0 "$PID" 2>/dev/null && return 1
-        wait "$PID" 2>/dev/null
+        wait "$JOB"
         tail -c +$((size + 1)) "$1/program.log" | grep -q 'could not connect to display' || return 1
         echo vantoria >>"$WORK/x-retries"
     done
@@ -260,6 +274,17 @@ wait_window() {  # function timeout_ms [pid]
         w=$($1)
         [ -n "$w" ] && { echo "$w"; return 0; }
         if [ -n "${3:-}" ] && ! kill -0 "$3" 2>/dev/null; then return 1; fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# After the program ended: the X server drops its windows a moment later, and a new start must
+# not mistake them for its own.
+wait_windows_gone() {
+    local n
+    for ((n = 0; n < 100; n++)); do
+        [ -z "$(main_window)$(show_window)" ] && return 0
         sleep 0.05
     done
     return 1
