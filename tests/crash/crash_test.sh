@@ -269,10 +269,12 @@ advance_to() {
     done
 }
 
-# Taken in turn from a random start, so a short run meets every kind; saves count twice.
-MODES=(rolling saving winners saving prize setup)
+# Taken in turn from a random start, so a short run meets every kind; saves, the moments that
+# matter most, come three times in seven, and their three kinds in turn as well.
+MODES=(rolling saving winners saving prize saving setup)
 MODE_AT=$((RANDOM % ${#MODES[@]}))
 SAVE_KINDS=(record tmpfile random)
+SAVE_AT=$((RANDOM % ${#SAVE_KINDS[@]}))
 declare -A MODE_COUNT=()
 drive_and_kill() {
     local mode=${MODES[MODE_AT++ % ${#MODES[@]}]} rounds=$((RANDOM % 3)) target how n
@@ -316,7 +318,7 @@ drive_and_kill() {
         # through data.xml.saving, all within a few milliseconds. A watcher started before the
         # key kills the program the moment the record changes or the temporary file shows;
         # otherwise the kill comes at a random moment up to 60 ms after the key.
-        how=$((RANDOM % 3))
+        how=$((SAVE_AT++ % ${#SAVE_KINDS[@]}))
         if [ "$STATE" = 2 ]; then
             [ -z "$(message_boxes)" ] || fail "a message box was open on the rolling screen"
             if ((how < 2)); then
