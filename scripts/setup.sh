@@ -10,7 +10,7 @@ PACKAGES=(
   libxml2-dev libzip-dev libfreexl-dev libxlsxwriter-dev zlib1g-dev libsodium-dev
   fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxml2-utils
   clang-14 libclang-rt-14-dev clang-format
   lame ccache
 )
