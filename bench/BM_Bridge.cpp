@@ -89,6 +89,24 @@ bool WriteWorkbook(const std::string& path, Table& table, const char* const* tit
     return request.success;
 }
 
+bool WriteText(const QString& path, const std::string& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(text.data(), static_cast<qint64>(text.size())) ==
+               static_cast<qint64>(text.size());
+}
+
+// Times one bridge import of the file and checks every row arrived.
+void TimeImport(benchmark::State& state, ImportFunction import, const std::string& path, int rows) {
+    for (auto _ : state) {
+        ImportResult result{};
+        import(path.c_str(), kImportTitles, &result);
+        if (result.count != rows) state.SkipWithError("wrong row count");
+        TheBridge().freeResult(&result);
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+
 void BM_ImportXlsx(benchmark::State& state) {
     if (!TheBridge().Ready()) return state.SkipWithError("libcelvex not found");
     const int rows = static_cast<int>(state.range(0));
@@ -100,13 +118,7 @@ void BM_ImportXlsx(benchmark::State& state) {
         if (!WriteWorkbook(path, table, kImportTitles))
             return state.SkipWithError("fixture not written");
     }
-    for (auto _ : state) {
-        ImportResult result{};
-        TheBridge().import(path.c_str(), kImportTitles, &result);
-        if (result.count != rows) state.SkipWithError("wrong row count");
-        TheBridge().freeResult(&result);
-    }
-    state.SetItemsProcessed(state.iterations() * rows);
+    TimeImport(state, TheBridge().import, path, rows);
 }
 BENCHMARK(BM_ImportXlsx)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -114,38 +126,18 @@ void BM_ImportTxt(benchmark::State& state) {
     if (!TheBridge().Ready()) return state.SkipWithError("libcelvex not found");
     const int lines = static_cast<int>(state.range(0));
     const QString path = Folder().filePath(QStringLiteral("import.txt"));
-    {
-        std::string text = "编号,姓名,部门,手机\n";
-        for (int i = 0; i < lines; ++i) {
-            text += Prefixed("A", 100000 + i);
-            text += Prefixed(",候选人", i);
-            text += Prefixed("，部门", i % 37);
-            text += Prefixed(",", 13800000000LL + i);
-            text += '\n';
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(text.data(), static_cast<qint64>(text.size())) !=
-                static_cast<qint64>(text.size()))
-            return state.SkipWithError("fixture not written");
+    std::string text = "编号,姓名,部门,手机\n";
+    for (int i = 0; i < lines; ++i) {
+        text += Prefixed("A", 100000 + i);
+        text += Prefixed(",候选人", i);
+        text += Prefixed("，部门", i % 37);
+        text += Prefixed(",", 13800000000LL + i);
+        text += '\n';
     }
-    const std::string name = path.toStdString();
-    for (auto _ : state) {
-        ImportResult result{};
-        TheBridge().importTxt(name.c_str(), kImportTitles, &result);
-        if (result.count != lines) state.SkipWithError("wrong row count");
-        TheBridge().freeResult(&result);
-    }
-    state.SetItemsProcessed(state.iterations() * lines);
+    if (!WriteText(path, text)) return state.SkipWithError("fixture not written");
+    TimeImport(state, TheBridge().importTxt, path.toStdString(), lines);
 }
 BENCHMARK(BM_ImportTxt)->Arg(1000000)->Unit(benchmark::kMillisecond);
-
-bool WriteText(const QString& path, const std::string& text) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(text.data(), static_cast<qint64>(text.size())) ==
-               static_cast<qint64>(text.size());
-}
 
 // A list as spreadsheet programs export it: a banner line, the header, then every field in
 // quotes, with separators, doubled quotes and now and then a line break inside them.
@@ -167,14 +159,7 @@ void BM_ImportCsvQuoted(benchmark::State& state) {
     const int lines = static_cast<int>(state.range(0));
     const QString path = Folder().filePath(QStringLiteral("quoted.csv"));
     if (!WriteQuotedCsv(path, lines)) return state.SkipWithError("fixture not written");
-    const std::string name = path.toStdString();
-    for (auto _ : state) {
-        ImportResult result{};
-        TheBridge().importTxt(name.c_str(), kImportTitles, &result);
-        if (result.count != lines) state.SkipWithError("wrong row count");
-        TheBridge().freeResult(&result);
-    }
-    state.SetItemsProcessed(state.iterations() * lines);
+    TimeImport(state, TheBridge().importTxt, path.toStdString(), lines);
 }
 BENCHMARK(BM_ImportCsvQuoted)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
