@@ -25,25 +25,8 @@ check_program_folder "$SRC"
 # The same choices for the same seed (the program's own timing still varies).
 RANDOM=$SEED
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/vantoria-crash.XXXXXX")
+begin_run crash
 TRACE=$WORK/trace.log
-PID=
-JOB=
-BUSY_PIDS=()
-
-cleanup() {
-    local p
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$JOB"; fi
-    for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null; done
-    stop_xvfb
-    if [ "$FAILED" = 0 ] && [ -z "${KEEP:-}" ]; then
-        rm -rf "$WORK"
-    else
-        echo "work folder kept: $WORK (trace: $TRACE)"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
 
 trace() { echo "$(date +%T.%N | cut -c1-12) $*" >>"$TRACE"; }
 
@@ -66,10 +49,7 @@ fail() {
     exit 1
 }
 
-for ((n = 0; n < ${CRASH_BUSY:-0}; n++)); do
-    sh -c 'while :; do :; done' &
-    BUSY_PIDS+=($!)
-done
+start_busy "${CRASH_BUSY:-0}"
 
 start_xvfb "$WORK"
 program_env "$WORK"

@@ -21,24 +21,8 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 require_tools xset xev import
 check_program_folder "$SRC"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/vantoria-held.XXXXXX")
+begin_run held
 APP=$WORK/app
-PID=
-JOB=
-BUSY_PIDS=()
-cleanup() {
-    local p
-    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$JOB"; fi
-    for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null; done
-    stop_xvfb
-    if [ "$FAILED" = 0 ] && [ -z "${KEEP:-}" ]; then
-        rm -rf "$WORK"
-    else
-        echo "work folder kept: $WORK"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
 fail() {
     FAILED=1
     x_retry import -window root "$WORK/failure.png" 2>/dev/null && echo "screenshot: $WORK/failure.png" >&2
@@ -46,10 +30,7 @@ fail() {
     die "$@"
 }
 
-for ((n = 0; n < ${HELD_BUSY:-2}; n++)); do
-    sh -c 'while :; do :; done' &
-    BUSY_PIDS+=($!)
-done
+start_busy "${HELD_BUSY:-2}"
 
 start_xvfb "$WORK"
 program_env "$WORK"

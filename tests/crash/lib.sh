@@ -42,6 +42,38 @@ check_program_folder() {
     done
 }
 
+# The work folder, the program and the busy loops of a run. Call begin_run NAME first; cleanup
+# runs at exit, ends what is still running and keeps the work folder after a failure.
+WORK=
+TRACE=
+PID=
+JOB=
+BUSY_PIDS=()
+begin_run() {
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/vantoria-$1.XXXXXX")
+    trap cleanup EXIT
+    trap 'exit 1' INT TERM
+}
+cleanup() {
+    local p
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill -9 "$PID"; wait "$JOB"; fi
+    for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+    stop_xvfb
+    if [ "$FAILED" = 0 ] && [ -z "${KEEP:-}" ]; then
+        rm -rf "$WORK"
+    else
+        echo "work folder kept: $WORK${TRACE:+ (trace: $TRACE)}"
+    fi
+}
+# N loops that keep the cores busy for the whole run, as a loaded machine would.
+start_busy() {
+    local n
+    for ((n = 0; n < $1; n++)); do
+        sh -c 'while :; do :; done' &
+        BUSY_PIDS+=($!)
+    done
+}
+
 sleep_ms() { sleep "$(printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)))"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
