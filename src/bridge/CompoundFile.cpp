@@ -3,23 +3,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "LittleEndian.h"
+
 namespace {
 
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kLastRegular = 0xFFFFFFFA;
 constexpr size_t kEntrySize = 128;
 constexpr uint8_t kStreamEntry = 2;
-
-uint32_t U32(std::string_view bytes, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return v;
-}
-
-uint16_t U16(std::string_view bytes, size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
 
 char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -31,29 +22,30 @@ class Container {
 
     bool Open() {
         if (file_.size() < 512) return false;
-        const uint16_t shift = U16(file_, 0x1E);
+        const uint16_t shift = LittleU16(file_, 0x1E);
         if (shift != 9 && shift != 12) return false;
         sectorSize_ = size_t{1} << shift;
-        if (U16(file_, 0x20) != 6) return false;  // 64-byte mini sectors
-        miniCutoff_ = U32(file_, 0x38);
+        if (LittleU16(file_, 0x20) != 6) return false;  // 64-byte mini sectors
+        miniCutoff_ = LittleU32(file_, 0x38);
         const size_t perSector = sectorSize_ / 4;
         const size_t maxSectors = file_.size() / sectorSize_ + 1;
         for (int i = 0; i < 109; ++i) {
-            const uint32_t s = U32(file_, 0x4C + 4 * size_t(i));
+            const uint32_t s = LittleU32(file_, 0x4C + 4 * size_t(i));
             if (s <= kLastRegular) fat_.push_back(s);
         }
-        uint32_t difat = U32(file_, 0x44);
+        uint32_t difat = LittleU32(file_, 0x44);
         for (size_t steps = 0; difat <= kLastRegular; ++steps) {
             if (steps > maxSectors || !InFile(difat)) return false;
             for (size_t i = 0; i + 1 < perSector; ++i) {
-                const uint32_t s = U32(file_, Offset(difat) + 4 * i);
+                const uint32_t s = LittleU32(file_, Offset(difat) + 4 * i);
                 if (s <= kLastRegular) fat_.push_back(s);
             }
-            difat = U32(file_, Offset(difat) + 4 * (perSector - 1));
+            difat = LittleU32(file_, Offset(difat) + 4 * (perSector - 1));
         }
         for (uint32_t s : fat_)
             if (!InFile(s)) return false;
-        return Chain(U32(file_, 0x30), SIZE_MAX, directory_) && directory_.size() >= kEntrySize;
+        return Chain(LittleU32(file_, 0x30), SIZE_MAX, directory_) &&
+               directory_.size() >= kEntrySize;
     }
 
     // Index of the stream entry called name among the root's children, or -1.
@@ -89,7 +81,7 @@ class Container {
             if (miniSize > file_.size() || !Chain(Entry(0, 0x74), miniSize, mini))
                 return std::nullopt;
             std::string miniFat;
-            if (!Chain(U32(file_, 0x3C), SIZE_MAX, miniFat)) return std::nullopt;
+            if (!Chain(LittleU32(file_, 0x3C), SIZE_MAX, miniFat)) return std::nullopt;
             const size_t maxSteps = mini.size() / 64 + 1;
             uint32_t sector = start;
             for (size_t steps = 0; out.size() < size; ++steps) {
@@ -98,7 +90,7 @@ class Container {
                 if (at + 64 > mini.size() || size_t{sector} * 4 + 4 > miniFat.size())
                     return std::nullopt;
                 out.append(mini, at, 64);
-                sector = U32(miniFat, size_t{sector} * 4);
+                sector = LittleU32(miniFat, size_t{sector} * 4);
             }
         }
         out.resize(size);
@@ -111,14 +103,14 @@ class Container {
         return sector <= kLastRegular && Offset(sector) + sectorSize_ <= file_.size();
     }
     uint32_t Entry(size_t id, size_t field) const {
-        return U32(directory_, id * kEntrySize + field);
+        return LittleU32(directory_, id * kEntrySize + field);
     }
     bool NameIs(size_t id, std::string_view name) const {
         const size_t base = id * kEntrySize;
-        const uint16_t bytes = U16(directory_, base + 0x40);
+        const uint16_t bytes = LittleU16(directory_, base + 0x40);
         if (bytes != (name.size() + 1) * 2) return false;
         for (size_t i = 0; i < name.size(); ++i) {
-            const uint16_t unit = U16(directory_, base + 2 * i);
+            const uint16_t unit = LittleU16(directory_, base + 2 * i);
             if (unit > 0x7F || AsciiLower(static_cast<char>(unit)) != AsciiLower(name[i]))
                 return false;
         }
@@ -135,7 +127,7 @@ class Container {
             out.append(file_.substr(Offset(sector), sectorSize_));
             const size_t index = sector / perSector;
             if (index >= fat_.size()) return false;
-            sector = U32(file_, Offset(fat_[index]) + 4 * (sector % perSector));
+            sector = LittleU32(file_, Offset(fat_[index]) + 4 * (sector % perSector));
         }
         return true;
     }
