@@ -45,14 +45,16 @@ DesignWindow::DesignWindow(AppData& data, QWidget* parent, QRect screen)
         screen = QRect(0, 0, 800, 600);
         if (QScreen* chosen = ShowScreens::Find(data_.ShowScreen())) {
             screen = chosen->geometry();
+            scale_ = PixelScale(chosen);
             setScreen(chosen);
         }
     }
     screen_ = screen;
     setGeometry(screen_);
-    renderer_.Layout(QRect(QPoint(0, 0), screen_.size()));
+    const QSize pixels = scale_.ToPixels(screen_.size());
+    renderer_.Layout(QRect(QPoint(0, 0), pixels));
     renderer_.SetHelpText(QStringLiteral("抽奖界面设计 系统自动保存 按 Esc 键退出"));
-    buffer_ = QImage(screen_.size(), QImage::Format_ARGB32_Premultiplied);
+    buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
 
     data_.ResetSymbolFontSizes();
     round_ = data_.Draw().NewRoundState();
@@ -124,7 +126,7 @@ const QImage& DesignWindow::Render() {
 void DesignWindow::paintEvent(QPaintEvent* event) {
     if (stale_) Render();
     QPainter p(this);
-    p.drawImage(event->rect(), buffer_, event->rect());
+    p.drawImage(QRectF(event->rect()), buffer_, QRectF(scale_.ToPixels(event->rect())));
 }
 
 void DesignWindow::showEvent(QShowEvent* event) {
@@ -176,9 +178,10 @@ void DesignWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 int DesignWindow::ElementAt(const QPoint& pos) const {
+    const QPoint at = scale_.ToPixels(pos);
     for (int id : offered_) {
         const DesignSymbol* s = data_.FindSymbol(id);
-        if (s && s->box.contains(pos)) return id;
+        if (s && s->box.contains(at)) return id;
     }
     return -1;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "show/PixelScale.h"
 #include "show/ShowRenderer.h"
 
 class AppData;
@@ -54,6 +55,8 @@ class DesignWindow : public QDialog {
 
     AppData& data_;
     QRect screen_;
+    // Laid out and painted in device pixels, as the show is.
+    PixelScale scale_;
     ShowRenderer renderer_;
     std::unique_ptr<RoundState> round_;
     DesignToolbox* toolbox_ = nullptr;  // owned as a child

@@ -34,11 +34,11 @@ ShowWindow::ShowWindow(AppData& data, QWidget* parent)
     QRect screen(0, 0, 800, 600);
     if (QScreen* chosen = ShowScreens::Find(data_.ShowScreen())) {
         screen = chosen->geometry();
-        pixelRatio_ = std::max(1.0, chosen->devicePixelRatio());
+        scale_ = PixelScale(chosen);
         setScreen(chosen);
     }
     setGeometry(screen);
-    const QSize pixels(qRound(screen.width() * pixelRatio_), qRound(screen.height() * pixelRatio_));
+    const QSize pixels = scale_.ToPixels(screen.size());
     renderer_.Layout(QRect(QPoint(0, 0), pixels));
     buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
 
@@ -144,7 +144,7 @@ void ShowWindow::RollTick() {
     }
     data_.Draw().RollSelection();
     namesRepaint_ = true;
-    update(ToWindow(renderer_.NamesArea()));
+    update(scale_.ToLogical(renderer_.NamesArea()));
 }
 
 void ShowWindow::ScrollTick() {
@@ -195,7 +195,7 @@ void ShowWindow::focusOutEvent(QFocusEvent* event) {
 
 int ShowWindow::EntryAt(const QPoint& pos) {
     RoundState& round = Round();
-    const QPoint at(qRound(pos.x() * pixelRatio_), qRound(pos.y() * pixelRatio_));
+    const QPoint at = scale_.ToPixels(pos);
     for (size_t i = 0; i < round.selection.size(); ++i)
         if (round.selection[i].cell.contains(at)) return int(i);
     return -1;
@@ -229,18 +229,6 @@ void ShowWindow::AskToVoid(int index) {
     update();
 }
 
-QRect ShowWindow::ToBuffer(const QRect& r) const {
-    return QRectF(r.x() * pixelRatio_, r.y() * pixelRatio_, r.width() * pixelRatio_,
-                  r.height() * pixelRatio_)
-        .toAlignedRect();
-}
-
-QRect ShowWindow::ToWindow(const QRect& r) const {
-    return QRectF(r.x() / pixelRatio_, r.y() / pixelRatio_, r.width() / pixelRatio_,
-                  r.height() / pixelRatio_)
-        .toAlignedRect();
-}
-
 void ShowWindow::paintEvent(QPaintEvent* event) {
     if (buffer_.isNull()) return;
     if (fullRepaint_) {
@@ -253,5 +241,5 @@ void ShowWindow::paintEvent(QPaintEvent* event) {
     }
     QPainter p(this);
     // Device pixels of the buffer onto the same device pixels of the screen.
-    p.drawImage(QRectF(event->rect()), buffer_, QRectF(ToBuffer(event->rect())));
+    p.drawImage(QRectF(event->rect()), buffer_, QRectF(scale_.ToPixels(event->rect())));
 }

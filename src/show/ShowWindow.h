@@ -8,6 +8,7 @@
 
 #include "show/KeyStepFilter.h"
 #include "show/MusicPlayer.h"
+#include "show/PixelScale.h"
 #include "show/ShowRenderer.h"
 
 class AppData;
@@ -55,9 +56,6 @@ class ShowWindow : public QDialog {
     void RollTick();
     void ScrollTick();
     bool IsStepKey(int key) const;
-    // Window (logical) and buffer (device pixel) rectangles.
-    QRect ToBuffer(const QRect& r) const;
-    QRect ToWindow(const QRect& r) const;
 
     AppData& data_;
     ShowRenderer renderer_;
@@ -69,7 +67,8 @@ class ShowWindow : public QDialog {
     QTimer scrollTimer_;
     MusicPlayer music_;
     KeyStepFilter keys_;
-    double pixelRatio_ = 1.0;
+    // The window is logical, the buffer and the renderer device pixels.
+    PixelScale scale_;
     bool musicQueued_ = false;
     // Stands in when no show is running, so the window still paints a screen.
     std::unique_ptr<RoundState> idleRound_;

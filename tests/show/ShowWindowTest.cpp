@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "model/AppData.h"
+#include "show/DesignToolbox.h"
 #include "show/DesignWindow.h"
 #include "show/DrawEngine.h"
 #include "show/RoundState.h"
@@ -414,6 +415,51 @@ TEST_F(ShowWindowTest, OpensOnTheChosenScreen) {
         }));
         DesignWindow design(*data_);
         EXPECT_EQ(design.geometry(), expected->geometry());
+    }
+}
+
+// A scaled desktop (a 4K panel at 200%): the show and the design preview are laid out and
+// painted in device pixels, and clicks in window coordinates still find what is under them.
+// Runs where the test platform scales its screen (the "show-scaled-desktop" test).
+TEST_F(ShowWindowTest, ScaledDesktopPaintsInDevicePixels) {
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const double ratio = primary->devicePixelRatio();
+    if (ratio < 1.5) GTEST_SKIP() << "needs a scaled screen";
+    const QSize pixels = (QSizeF(primary->geometry().size()) * ratio).toSize();
+    AddCandidates(30);
+    data_->AddPrize("二等奖", "手机", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        EXPECT_EQ(w.Renderer().ScreenRect().size(), pixels);
+        EXPECT_EQ(w.Buffer().size(), pixels);
+        for (int i = 0; i < 3; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        w.repaint();
+        // What reaches the screen is the buffer, pixel for pixel.
+        EXPECT_EQ(w.grab().toImage().convertToFormat(QImage::Format_RGB32),
+                  w.Buffer().convertToFormat(QImage::Format_RGB32));
+        const RoundState& round = *data_->Draw().Round();
+        const QPoint centre = round.selection[1].cell.center() / ratio;
+        fake_.answers = {Ui::Answer::No};
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
+        ASSERT_FALSE(fake_.messages.empty());
+        EXPECT_EQ(fake_.messages.back().text,
+                  round.selection[1].text + QStringLiteral(" 未到场，作废并补抽？"));
+    }));
+
+    data_->SetLastFrame(2);  // the rolling screen: three elements to pick
+    DesignWindow design(*data_);
+    design.show();
+    EXPECT_EQ(design.Render().size(), pixels);
+    EXPECT_EQ(design.grab().toImage().convertToFormat(QImage::Format_RGB32),
+              design.Buffer().convertToFormat(QImage::Format_RGB32));
+    const std::vector<int> offered = design.OfferedElements();
+    ASSERT_GE(offered.size(), 3u);
+    design.Toolbox().SelectElement(offered.front());
+    for (auto it = offered.rbegin(); it != offered.rend(); ++it) {
+        const QRect box = data_->FindSymbol(*it)->box;
+        ASSERT_TRUE(QRect(QPoint(0, 0), pixels).contains(box.center())) << *it;
+        QTest::mouseClick(&design, Qt::LeftButton, {}, box.center() / ratio);
+        EXPECT_EQ(design.Toolbox().SelectedElement(), *it);
     }
 }
 
