@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "BiffBoolErr.h"
+#include "BiffCells.h"
 #include "CompoundFile.h"
 #include "CompoundFileCheck.h"
 #include "FileAccess.h"
@@ -67,21 +67,51 @@ void PutText(std::string& out, const char* text) {
     out.append(view);
 }
 
-// The boolean and error cells of the first sheet, from the workbook stream itself.
-std::vector<BiffBoolErr::Place> BoolErrCells(const std::filesystem::path& path) {
+// The boolean, error and formula cells of the first sheet, from the workbook stream itself.
+BiffCells::Found CellsBeyondFreexl(const std::filesystem::path& path) {
     std::string bytes;
     if (!FileAccess::ReadAll(path, bytes)) return {};
     auto stream = CompoundFile::ReadStream(bytes, "Workbook");
     if (!stream) stream = CompoundFile::ReadStream(bytes, "Book");
     if (!stream) return {};
-    return BiffBoolErr::Cells(*stream);
+    return BiffCells::Read(*stream);
+}
+
+// A formula's cached result where freexl found nothing.
+void PutFormula(std::string& out, uint32_t row, uint16_t column,
+                const BiffCells::Formula& formula) {
+    switch (formula.result) {
+        case BiffCells::Formula::Result::Number:
+            PutCell(out, row, column, SheetCell::Kind::Number);
+            Put(out, formula.number);
+            break;
+        case BiffCells::Formula::Result::Text:
+            PutCell(out, row, column, SheetCell::Kind::Text);
+            PutText(out, formula.text.c_str());
+            break;
+        case BiffCells::Formula::Result::Boolean:
+            PutCell(out, row, column, SheetCell::Kind::Boolean);
+            break;
+        case BiffCells::Formula::Result::Error:
+            PutCell(out, row, column, SheetCell::Kind::Error);
+            break;
+        case BiffCells::Formula::Result::Empty:
+            break;
+    }
 }
 
 bool ReadCells(const std::filesystem::path& path, std::string& out) {
-    const std::vector<BiffBoolErr::Place> boolErr = BoolErrCells(path);
+    const BiffCells::Found beyond = CellsBeyondFreexl(path);
     const auto isBoolErr = [&](unsigned int r, unsigned short c) {
-        return std::binary_search(boolErr.begin(), boolErr.end(),
-                                  BiffBoolErr::Place(r, static_cast<uint16_t>(c)));
+        return std::binary_search(beyond.boolErr.begin(), beyond.boolErr.end(),
+                                  BiffCells::Place(r, static_cast<uint16_t>(c)));
+    };
+    const auto formulaAt = [&](unsigned int r, unsigned short c) -> const BiffCells::Formula* {
+        const BiffCells::Place place(r, static_cast<uint16_t>(c));
+        const auto it = std::lower_bound(
+            beyond.formulas.begin(), beyond.formulas.end(), place,
+            [](const BiffCells::Formula& f, const BiffCells::Place& p) { return f.place < p; });
+        return it != beyond.formulas.end() && it->place == place ? &*it : nullptr;
     };
     Workbook book(path);
     unsigned int sheets = 0;
@@ -99,6 +129,8 @@ bool ReadCells(const std::filesystem::path& path, std::string& out) {
             if (freexl_get_cell_value(book.get(), r, c, &value) != FREEXL_OK) return false;
             switch (value.type) {
                 case FREEXL_CELL_NULL:
+                    if (const BiffCells::Formula* formula = formulaAt(r, c))
+                        PutFormula(out, r, c, *formula);
                     break;
                 case FREEXL_CELL_INT:
                 case FREEXL_CELL_DOUBLE:

@@ -47,6 +47,12 @@ const std::vector<Fields> kOffsetRange = {
     R("B002", "钱七", "", ""),
     R("", "", "", "13600000000"),
 };
+// REPT("研发",3000): 12,000 bytes of text, more than one record holds.
+const std::string kLongDepartment = [] {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "研发";
+    return text;
+}();
 const std::vector<Fields> kLibreOffice = {
     R("A001", "张三", "销售部", "13800138000"),
     R("A002", "李 四", "技术部", "13912345678"),
@@ -77,6 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
         // empty text; the numbers 1 and 0 beside them stay numbers.
         SheetCase{"booleans.xls",
                   {R("A001", "张三", "", ""), R("A002", "李四", "", ""), R("7", "王五", "1", "0")}},
+        // Formula results LibreOffice stored in the legacy workbook: text (also from a shared
+        // formula, and one that runs on into a CONTINUE record), numbers, and an empty text,
+        // an error and a boolean that import empty.
+        SheetCase{"formulas.xls",
+                  {R("A1001", "张三", "研发部", "13800138002"), R("A1002", "李四", "", ""),
+                   R("A1003", "王五", kLongDepartment.c_str(), ""),
+                   R("1004", "赵六", "市场部", "13900000000")}},
         // First sheet in workbook order through an absolute target; rich-text runs without
         // their phonetic guide; cells without references; missing row 3 kept as an empty row;
         // a custom Chinese date format; booleans, errors and a time of day empty; "_x000D_"

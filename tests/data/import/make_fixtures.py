@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Makes the fixtures of the lists people really have: a banner and a note above the header,
 HR column names in any order, English names, quoted CSV, tab-separated and full-width-comma
-text, a stray byte in a UTF-8 file, booleans and errors in a legacy workbook. Each file comes
+text, a stray byte in a UTF-8 file, booleans, errors and formulas in a legacy workbook. Each file comes
 from a real writer: openpyxl and xlwt (Debian's python3-openpyxl and python3-xlwt), LibreOffice
 (soffice --headless) and iconv.
 
@@ -87,6 +87,23 @@ def boolean_workbook(name):
     wb.save(name)
 
 
+def formula_workbook(source):
+    # Staff numbers, names and departments built by formulas, as lists kept in Excel often
+    # are; LibreOffice computes them and stores each result beside its formula in the .xls.
+    # The staff-number formula is the same in three rows, so it is stored once, shared.
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.append(["序号", "工号", "姓名", "部门", "手机", "备注"])
+    ws.append(["=ROW()-1", '="A"&TEXT(999+ROW(),"0000")', "张三", '=IF(ROW()>0,"研发部","")',
+               "=13800138000+ROW()", "x"])
+    ws.append(["=ROW()-1", '="A"&TEXT(999+ROW(),"0000")', '=CONCATENATE("李","四")', '=""',
+               "=1/0"])
+    ws.append(["=ROW()-1", '="A"&TEXT(999+ROW(),"0000")', "王五", '=REPT("研发",3000)',
+               "=1=1"])
+    ws.append(["=ROW()-1", "=1003+1", "赵六", "市场部", "13900000000"])
+    wb.save(source)
+
+
 def text_files(tmp):
     # LibreOffice's CSV export of the banner workbook: UTF-8, fields with commas, quotes or
     # line breaks in double quotes, doubled quotes inside.
@@ -135,4 +152,7 @@ if __name__ == "__main__":
         shutil.copy(os.path.join(tmp, "banner_note_header.xls"), ".")
         english_workbook("english_headers.xlsx")
         boolean_workbook("booleans.xls")
+        formula_workbook(os.path.join(tmp, "formulas.xlsx"))
+        convert(os.path.join(tmp, "formulas.xlsx"), "xls", tmp)
+        shutil.copy(os.path.join(tmp, "formulas.xls"), ".")
         text_files(tmp)
