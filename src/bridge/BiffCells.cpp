@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "AppendUtf8.h"
 #include "LittleEndian.h"
 
 namespace {
@@ -29,26 +30,6 @@ void Walk(std::string_view stream, size_t at, Visit&& visit) {
         if (at + 4 + length > stream.size()) return;
         if (!visit(type, stream.substr(at + 4, length))) return;
         at += 4 + size_t{length};
-    }
-}
-
-// Written here rather than through iconv: a formula's text is a few characters, and opening a
-// converter for each of thousands of cells would cost more than the conversion.
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
 
