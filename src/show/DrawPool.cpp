@@ -1,5 +1,6 @@
 #include "show/DrawPool.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "show/RandomSource.h"
@@ -17,7 +18,7 @@ void DrawPool::Clear() {
 
 std::vector<int32_t> DrawPool::Roll(int k, RandomSource& random) {
     std::vector<int32_t> picks;
-    picks.reserve(k > 0 ? size_t(k) : 0);
+    picks.reserve(std::min(k > 0 ? size_t(k) : 0, Remaining()));
     for (int i = 0; i < k; ++i) {
         if (pool_.empty()) {
             pool_.append(pending_);

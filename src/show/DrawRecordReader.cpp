@@ -14,10 +14,12 @@ bool DrawRecordReader::Next(Line& line) {
     QByteArray bytes;
     bool tooLong = false;
     bool sawBreak = false;
-    constexpr qint64 kPiece = 1 << 20;
+    constexpr qint64 kPiece = 1 << 16;
+    if (piece_.size() != kPiece + 1) piece_.resize(kPiece + 1);
     while (!in_.atEnd()) {
-        QByteArray piece = in_.readLine(kPiece);
-        if (piece.isEmpty()) break;
+        const qint64 read = in_.readLine(piece_.data(), piece_.size());
+        if (read <= 0) break;
+        QByteArrayView piece(piece_.constData(), read);
         if (piece.endsWith('\n')) {
             piece.chop(1);
             sawBreak = true;

@@ -29,6 +29,7 @@ class DrawRecordReader {
 
   private:
     QIODevice& in_;
+    QByteArray piece_;  // reused: a fresh megabyte for every line made long records slow
     QString prevHash_;
     qint64 number_ = 0;
 };

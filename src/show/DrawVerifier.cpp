@@ -27,12 +27,33 @@ constexpr size_t kMaxWinners = size_t(1) << 24;
 constexpr int32_t kMaxRolls = 1000000;
 constexpr int32_t kMaxBatch = 1000000;
 constexpr int32_t kMaxChain = 100000;
+constexpr size_t kMaxTailRounds = size_t(1) << 20;
 // Picks a whole record may ask to replay: an evening's real rolls are a few million.
 constexpr int64_t kReplayBudget = int64_t(2) << 30;
 
 QString S(const char16_t* text) {
     return QString::fromUtf16(text);
 }
+
+// Report lines with a bound: a hostile record of millions of bad lines must not build millions
+// of messages. All are counted; the first ones are listed.
+struct Lines {
+    static constexpr int kMaxListed = 1000;
+    QStringList listed;
+    int count = 0;
+
+    void Add(const QString& text) {
+        ++count;
+        if (listed.size() < kMaxListed) listed << text;
+    }
+    bool IsEmpty() const { return count == 0; }
+    // The listed lines, then how many more there were.
+    QStringList All() const {
+        QStringList all = listed;
+        if (count > listed.size()) all << S(u"……另有 %1 处未列出").arg(count - listed.size());
+        return all;
+    }
+};
 
 // A winner as the record knows it; a baseline one predates the record (text and time unknown).
 struct Entry {
@@ -64,7 +85,14 @@ class Replay {
         int rounds = 0;
         int winners = 0;
         bool ended = false;
-        QStringList problems;
+        Lines problems;
+        // Rounds beyond the hash chain: their keys are checked once the secret is revealed.
+        struct TailRound {
+            QString label;
+            int32_t keyIndex = 0;
+            ShowKeys::Key key{};
+        };
+        std::vector<TailRound> tailRounds;
     };
 
     void StartShow(const QJsonObject& e, qint64 line);
@@ -83,18 +111,15 @@ class Replay {
     bool stateKnown_ = false;
     size_t tracked_ = 0;
     std::multimap<WinnerKey, Entry> state_;
-    QStringList showLines_;
-    QStringList problems_;
+    Lines showLines_;
+    Lines problems_;
     int problemCount_ = 0;
     int64_t budget_ = kReplayBudget;
 };
 
 void Replay::Problem(qint64 line, const QString& text) {
     ++problemCount_;
-    if (line > 0)
-        problems_ << S(u"第 %1 行：").arg(line) + text;
-    else
-        problems_ << text;
+    problems_.Add(line > 0 ? S(u"第 %1 行：").arg(line) + text : text);
 }
 
 void Replay::AddWinner(int32_t prize, int32_t candidate, const QString& text, const QString& time,
@@ -156,11 +181,12 @@ void Replay::StartShow(const QJsonObject& e, qint64 line) {
         chain <= kMaxChain &&
         RecordFormat::ReadPoolRuns(e.value(QStringLiteral("pool")), pool, kMaxPool) &&
         e.value(QStringLiteral("winners")).isArray();
-    show->chain = chain;
+    // A rejected chain length must not be trusted later (the end line hashes that many times).
+    show->chain = ok ? chain : 0;
     show->lastKey = show->commitment;
     show->fingerprint = ShowKeys::Fingerprint(show->commitment);
     if (!ok) {
-        show->problems << S(u"开始记录不完整，无法重放");
+        show->problems.Add(S(u"开始记录不完整，无法重放"));
         show_ = std::move(show);
         show_->nextKeyIndex = -1;  // nothing of this show can be replayed
         return;
@@ -204,9 +230,9 @@ void Replay::StartShow(const QJsonObject& e, qint64 line) {
         }
         const int missing = static_cast<int>(state_.size() + added) - static_cast<int>(next.size());
         if (added > 0 || missing > 0)
-            show->problems << S(u"开始时的中奖名单与记录不符：记录之外多出 %1 名，缺少 %2 名")
-                                  .arg(added)
-                                  .arg(missing);
+            show->problems.Add(S(u"开始时的中奖名单与记录不符：记录之外多出 %1 名，缺少 %2 名")
+                                   .arg(added)
+                                   .arg(missing));
         state_ = std::move(next);
         tracked_ = state_.size();
     }
@@ -239,7 +265,7 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
         !RecordFormat::ReadInt(e.value(QStringLiteral("batch")), batch) ||
         !RecordFormat::ReadInt(e.value(QStringLiteral("rolls")), rolls) || batch < 1 ||
         batch > kMaxBatch || rolls < 1 || rolls > kMaxRolls) {
-        show.problems << label + S(u"的记录不完整");
+        show.problems.Add(label + S(u"的记录不完整"));
         show.nextKeyIndex = -1;
         return;
     }
@@ -259,22 +285,32 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
 
     // The key must hash to the one before it (the commitment for the first round).
     if (keyIndex != show.nextKeyIndex) {
-        show.problems << label + S(u"：前面缺少记录");
+        show.problems.Add(label + S(u"：前面缺少记录"));
         show.nextKeyIndex = -1;
         return;
     }
     const bool inChain = keyIndex <= show.chain;
     if (inChain && ShowKeys::Hash(key) != show.lastKey) {
-        show.problems << label + S(u"：密钥与本场的承诺不符");
+        show.problems.Add(label + S(u"：密钥与本场的承诺不符"));
         show.nextKeyIndex = -1;
         return;
     }
-    if (inChain) show.lastKey = key;
+    if (inChain) {
+        show.lastKey = key;
+    } else if (show.tailRounds.size() < kMaxTailRounds) {
+        show.tailRounds.push_back({label, keyIndex, key});
+    } else {
+        show.problems.Add(label + S(u"：超出密钥链的轮次过多，无法验证"));
+        show.nextKeyIndex = -1;
+        return;
+    }
     ++show.nextKeyIndex;
 
-    budget_ -= int64_t(rolls) * std::min<int64_t>(batch, int64_t(show.pool.Remaining()));
+    // Every roll costs something, even over an empty pool.
+    budget_ -= int64_t(rolls) *
+               std::max<int64_t>(1, std::min<int64_t>(batch, int64_t(show.pool.Remaining())));
     if (budget_ < 0) {
-        show.problems << label + S(u"：记录要求的重放过大，无法验证");
+        show.problems.Add(label + S(u"：记录要求的重放过大，无法验证"));
         show.nextKeyIndex = -1;
         return;
     }
@@ -282,7 +318,7 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
     std::vector<int32_t> picks;
     for (int32_t r = 0; r < rolls; ++r) picks = show.pool.Roll(batch, stream);
     if (picks != recorded) {
-        show.problems << label + S(u"：重放结果与记录的中奖者不符");
+        show.problems.Add(label + S(u"：重放结果与记录的中奖者不符"));
         show.nextKeyIndex = -1;
         return;
     }
@@ -296,12 +332,19 @@ void Replay::EndShow(const QJsonObject& e, qint64 line) {
     }
     ShowKeys::Key secret{};
     if (!ShowKeys::FromHex(e.value(QStringLiteral("secret")).toString(), secret)) {
-        show_->problems << S(u"结束记录中的密钥无法读取");
+        show_->problems.Add(S(u"结束记录中的密钥无法读取"));
     } else {
         ShowKeys::Key k = secret;
         for (int32_t i = 0; i < show_->chain; ++i) k = ShowKeys::Hash(k);
-        if (k != show_->commitment) show_->problems << S(u"公开的密钥与本场的承诺不符");
+        if (k != show_->commitment) {
+            show_->problems.Add(S(u"公开的密钥与本场的承诺不符"));
+        } else {
+            for (const Show::TailRound& r : show_->tailRounds)
+                if (ShowKeys::TailKey(secret, r.keyIndex) != r.key)
+                    show_->problems.Add(r.label + S(u"：密钥不是由本场公开的密钥得出"));
+        }
     }
+    show_->tailRounds.clear();
     show_->ended = true;
     CloseShow();
 }
@@ -334,20 +377,24 @@ void Replay::Removal(const QJsonObject& e, qint64 line) {
 
 void Replay::CloseShow() {
     if (!show_) return;
-    const Show& show = *show_;
+    Show& show = *show_;
+    // Keys beyond the chain open only with the secret, which a show that never ended kept.
+    if (!show.tailRounds.empty())
+        show.problems.Add(S(u"%1 轮超出密钥链，本场未公开密钥，无法验证")
+                              .arg(static_cast<int>(show.tailRounds.size())));
     QString head = S(u"第 %1 场（%2，指纹 %3，%4 轮 %5 人）")
                        .arg(show.number)
                        .arg(show.time, show.fingerprint)
                        .arg(show.rounds)
                        .arg(show.winners);
-    if (show.problems.isEmpty()) {
+    if (show.problems.IsEmpty()) {
         head += S(u"：通过");
         if (!show.ended) head += S(u"（本场未正常结束，各轮已按逐轮公开的密钥验证）");
     } else {
-        problemCount_ += static_cast<int>(show.problems.size());
-        head += S(u"：未通过，") + show.problems.join(S(u"；"));
+        problemCount_ += show.problems.count;
+        head += S(u"：未通过，") + show.problems.All().join(S(u"；"));
     }
-    showLines_ << head;
+    showLines_.Add(head);
     show_.reset();
 }
 
@@ -393,8 +440,8 @@ void Replay::Finish(const AppData& data) {
 
 DrawVerifier::Report Replay::TakeReport() {
     DrawVerifier::Report report;
-    report.lines = showLines_;
-    report.lines += problems_;
+    report.lines = showLines_.All();
+    report.lines += problems_.All();
     if (shows_ == 0) report.lines << S(u"记录中还没有抽奖。");
     if (baseline_ > 0)
         report.lines << S(u"记录开始前已有 %1 名中奖者，他们无法逐轮验证。").arg(baseline_);

@@ -14,6 +14,7 @@
 #include "model/AppData.h"
 #include "show/DrawEngine.h"
 #include "show/DrawRecord.h"
+#include "show/DrawRecordReader.h"
 #include "show/DrawVerifier.h"
 #include "show/ShowHost.h"
 #include "show/ShowKeys.h"
@@ -90,7 +91,11 @@ class Event {
 TEST(DrawRecord, EachLineNamesTheHashOfTheLineBefore) {
     TestFolder dir;
     DrawRecord record(dir.File("r.jsonl"));
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(record.Append(QJsonObject{{"type", "clear"}}));
+    // The middle line is longer than the reader takes in one piece.
+    const QString longText(200000, QLatin1Char('z'));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(
+            record.Append(QJsonObject{{"type", "clear"}, {"note", i == 1 ? longText : ""}}));
     const auto lines = LinesOf(dir.File("r.jsonl"));
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(EventOf(lines[0])["prev"].toString(), QString());
@@ -103,6 +108,19 @@ TEST(DrawRecord, EachLineNamesTheHashOfTheLineBefore) {
     ASSERT_TRUE(next.Append(QJsonObject{{"type", "clear"}}));
     const auto after = LinesOf(dir.File("r.jsonl"));
     EXPECT_EQ(EventOf(after[3])["prev"].toString(), DrawRecord::LineHash(after[2]));
+
+    // The reader sees the same chain.
+    QFile file(dir.File("r.jsonl"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    DrawRecordReader reader(file);
+    DrawRecordReader::Line line;
+    int read = 0;
+    while (reader.Next(line)) {
+        EXPECT_EQ(line.status, DrawRecordReader::Status::Ok) << line.number;
+        ++read;
+    }
+    EXPECT_EQ(read, 4);
+    EXPECT_EQ(EventOf(after[1])["note"].toString(), longText);
 }
 
 // A tail that cannot be continued keeps its bytes; the next line starts a new segment.
@@ -242,6 +260,10 @@ TEST(DrawVerifier, TamperingIsRefused) {
              vec.erase(vec.begin());
          },
          DrawVerifier::kDiffers},
+        // Hashing the secret two billion times would hang the check.
+        {"the chain length raised beyond reason",
+         [&](Event& e) { editLine(e, 0, [](QJsonObject& o) { o["chain"] = 2000000000; }); },
+         DrawVerifier::kDiffers},
         {"no record", [&](Event& e) { QFile::remove(e.Record()); }, DrawVerifier::kUnreadable},
         {"no data.xml", [&](Event& e) { QFile::remove(e.data->DataFilePath()); },
          DrawVerifier::kUnreadable},
@@ -271,6 +293,48 @@ TEST(DrawVerifier, AShowThatNeverEndedStillVerifiesRoundByRound) {
     const DrawVerifier::Report report = e.Verify();
     EXPECT_EQ(report.outcome, DrawVerifier::kPassed);
     EXPECT_TRUE(report.lines[0].contains(QStringLiteral("未正常结束")));
+}
+
+// Keys of rounds beyond the hash chain open only with the revealed secret: a key put in their
+// place is refused, and a show that never revealed its secret cannot pass them.
+TEST(DrawVerifier, RoundsBeyondTheChainAreCheckedAgainstTheSecret) {
+    Event e;
+    e.data->Draw().SetKeyChainLength(1);
+    e.data->AddPrize("一等奖", "电脑", 6, 3, "", 0);
+    e.RunShow();
+    ASSERT_EQ(e.Verify().outcome, DrawVerifier::kPassed)
+        << e.Verify().lines.join('\n').toStdString();
+
+    auto lines = LinesOf(e.Record());
+    int last = -1;
+    for (int i = 0; i < lines.size(); ++i)
+        if (EventOf(lines[i])["type"].toString() == "round") last = i;
+    QJsonObject round = EventOf(lines[last]);
+    ASSERT_GT(round["key_index"].toInt(), 1);
+    round["key"] = QString(64, QLatin1Char('b'));
+    lines[last] = QJsonDocument(round).toJson(QJsonDocument::Compact);
+    WriteLines(e.Record(), lines);
+    EXPECT_TRUE(
+        e.Verify().lines.join('\n').contains(QStringLiteral("密钥不是由本场公开的密钥得出")));
+
+    lines.pop_back();  // the end line with the secret
+    WriteLines(e.Record(), lines);
+    const DrawVerifier::Report unended = e.Verify();
+    EXPECT_EQ(unended.outcome, DrawVerifier::kDiffers);
+    EXPECT_TRUE(unended.lines.join('\n').contains(QStringLiteral("超出密钥链")));
+}
+
+// A record of thousands of unreadable lines gives a report of bounded length.
+TEST(DrawVerifier, AFloodOfBadLinesIsCountedNotListed) {
+    Event e;
+    e.data->AddPrize("一等奖", "电脑", 6, 3, "", 0);
+    e.RunShow();
+    e.dir.Write("draw-record.jsonl", QByteArray(3000 * 2, 'x').replace(QByteArray("xx"), "x\n"));
+    const DrawVerifier::Report report = e.Verify();
+    EXPECT_EQ(report.outcome, DrawVerifier::kDiffers);
+    EXPECT_LT(report.lines.size(), 1100);
+    EXPECT_TRUE(report.lines.join(QLatin1Char('\n')).contains(QStringLiteral("处未列出")))
+        << report.lines.last().toStdString();
 }
 
 TEST(DrawVerifier, ADamagedRecordNeverStopsTheNextShow) {
