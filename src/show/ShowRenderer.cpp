@@ -513,12 +513,12 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     if (selection.empty()) return;
     if (selection.front().cell.isEmpty()) LayoutGrid(selection);
 
+    // In a show every name of the round has the size fitted when its roll started; set first,
+    // so Look does not fit a size of its own inside the first 20 ms tick only to drop it.
+    if (round.namesPointSize > 0)
+        if (DesignSymbol* s = data_.FindSymbol(id)) s->fontSize = round.namesPointSize;
     ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
-    // In a show every name of the round has the size fitted when its roll started.
-    if (round.namesPointSize > 0) {
-        look.size = round.namesPointSize;
-        if (look.symbol) look.symbol->fontSize = look.size;
-    }
+    if (round.namesPointSize > 0) look.size = round.namesPointSize;
     if (look.symbol) look.symbol->box = namesArea_;
     FontEntry& f = Font(look.family, look.size);
     if (outlined && !f.pathMetrics) {
