@@ -98,6 +98,11 @@ BiffCells::Found BiffCells::Read(std::string_view stream) {
     });
     if (!listed || firstSheet + 4 > stream.size() || LittleU16(stream, firstSheet) != kBof)
         return found;
+    // Excel 5/95 (BIFF5) keeps formula text in the file's code page without the option byte
+    // of BIFF8; such text is left empty rather than read wrongly.
+    constexpr uint16_t kBiff8 = 0x0600;
+    const bool biff8 =
+        firstSheet + 6 <= stream.size() && LittleU16(stream, firstSheet + 4) == kBiff8;
 
     // The sheet's substream, up to its own EOF; charts embedded in it nest BOF/EOF pairs.
     int depth = 0;
@@ -136,7 +141,7 @@ BiffCells::Found BiffCells::Read(std::string_view stream) {
             } else {
                 switch (static_cast<unsigned char>(value[0])) {
                     case 0:
-                        f.result = Formula::Result::Text;
+                        f.result = biff8 ? Formula::Result::Text : Formula::Result::Empty;
                         break;
                     case 1:
                         f.result = Formula::Result::Boolean;
