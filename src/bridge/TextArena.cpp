@@ -16,13 +16,6 @@ char* TextArena::Reserve(size_t size) {
     return at;
 }
 
-std::string_view TextArena::Store(std::string_view text) {
-    if (text.empty()) return {};
-    char* at = Reserve(text.size());
-    std::memcpy(at, text.data(), text.size());
-    return std::string_view(at, text.size());
-}
-
 void TextArena::Begin() {
     building_ = cursor_;
     built_ = 0;

@@ -8,8 +8,6 @@
 // stored here keeps its address until the arena goes, so views of it can be kept around.
 class TextArena {
   public:
-    // Copies text into the arena and returns a view of the copy.
-    std::string_view Store(std::string_view text);
     // Starts a text that is built piece by piece; Append adds to the text last begun.
     void Begin();
     void Append(std::string_view piece);

@@ -68,15 +68,6 @@ bool MostlyUtf8(size_t valid, size_t invalid) {
 
 }  // namespace
 
-TextDecoder::Source TextDecoder::Detect(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE")) return Source::Utf16LE;
-    if (bytes.starts_with("\xFE\xFF")) return Source::Utf16BE;
-    if (bytes.starts_with(kUtf8Bom)) return Source::Utf8;
-    size_t valid = 0, invalid = 0;
-    CountSequences(bytes, valid, invalid);
-    return MostlyUtf8(valid, invalid) ? Source::Utf8 : Source::Gb18030;
-}
-
 TextDecoder::Decoded TextDecoder::Decode(std::string bytes) {
     Decoded out;
     if (bytes.starts_with("\xFF\xFE")) {

@@ -18,7 +18,6 @@ class TextDecoder {
         size_t replaced = 0;  // bytes (or UTF-16 units) that became U+FFFD
     };
 
-    static Source Detect(std::string_view bytes);
     // Throws std::bad_alloc when memory runs out and std::runtime_error when iconv is missing.
     static Decoded Decode(std::string bytes);
 

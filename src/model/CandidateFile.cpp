@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/AppData.h"
-#include "model/AtomicFileWriter.h"
 #include "model/Utilities.h"
 #include "model/XmlDocument.h"
 
@@ -159,11 +158,6 @@ void AppendEscaped(QByteArray& out, const QString& text) {
 // Written by hand rather than through libxml2's writer: for 100,000 candidates the
 // writer's per-attribute buffering costs more than the whole save may take. The bytes are
 // the same XML, and the encoding step is the shared one.
-bool CandidateFile::Save(const AppData& data, const QString& path) {
-    const QByteArray bytes = Serialize(data);
-    return !bytes.isEmpty() && AtomicFileWriter::Write(path, bytes);
-}
-
 QByteArray CandidateFile::Serialize(const AppData& data) {
     QByteArray utf8;
     utf8.reserve(static_cast<qsizetype>(64 + data.Candidates().size() * 120));

@@ -13,6 +13,4 @@ class CandidateFile {
     static bool Load(AppData& data, const QString& path);
     // The whole file as it is written; empty when it cannot be built.
     static QByteArray Serialize(const AppData& data);
-    // Writes the whole list anew; false leaves the old file as it was.
-    static bool Save(const AppData& data, const QString& path);
 };

@@ -1,7 +1,6 @@
 #include "model/DataFile.h"
 
 #include "model/AppData.h"
-#include "model/AtomicFileWriter.h"
 #include "model/Utilities.h"
 #include "model/XmlDocument.h"
 
@@ -143,11 +142,6 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
         }
     }
     return true;
-}
-
-bool DataFile::Save(const AppData& data, const QString& path) {
-    const QByteArray bytes = Serialize(data);
-    return !bytes.isEmpty() && AtomicFileWriter::Write(path, bytes);
 }
 
 QByteArray DataFile::Serialize(const AppData& data) {

@@ -12,6 +12,4 @@ class DataFile {
     static bool Load(AppData& data, const QString& path, bool isDefaultsFile);
     // The whole file as it is written; empty when it cannot be built.
     static QByteArray Serialize(const AppData& data);
-    // Writes the whole file anew; false leaves the old file as it was.
-    static bool Save(const AppData& data, const QString& path);
 };
