@@ -40,17 +40,20 @@ bool RescueStore::Write(const QString& original, const QByteArray& bytes, QStrin
                    QStringLiteral("-rescue-") + stamp + QLatin1Char('-') + QString::number(n) +
                    QLatin1Char('.') + info.suffix();
         }
-        it = thisRun_.emplace(original, path).first;
+        it = thisRun_.emplace(original, Entry{path}).first;
     }
-    if (rescuePath) *rescuePath = it->second;
+    Entry& rescue = it->second;
+    if (rescuePath) *rescuePath = rescue.path;
     if (!QDir().mkpath(folder_)) {
         if (reason) *reason = QStringLiteral("cannot create ") + folder_;
         return false;
     }
-    if (!AtomicFileWriter::Write(it->second, bytes, reason)) return false;
-    // The note first names the original, so a rescue is never offered for the wrong folder.
-    return AtomicFileWriter::Write(it->second + kNoteSuffix,
-                                   QFileInfo(original).absoluteFilePath().toUtf8(), reason);
+    if (!AtomicFileWriter::Write(rescue.path, bytes, reason)) return false;
+    // The note names the original, so a rescue is never offered for the wrong folder.
+    if (!rescue.noted)
+        rescue.noted = AtomicFileWriter::Write(
+            rescue.path + kNoteSuffix, QFileInfo(original).absoluteFilePath().toUtf8(), reason);
+    return rescue.noted;
 }
 
 std::vector<RescueStore::Rescue> RescueStore::NewerThanOriginals(const QString& dataDir) const {

@@ -37,5 +37,9 @@ class RescueStore {
 
   private:
     QString folder_;
-    std::map<QString, QString> thisRun_;  // original -> its rescue in this run
+    struct Entry {
+        QString path;
+        bool noted = false;  // the note beside it is written (it never changes in a run)
+    };
+    std::map<QString, Entry> thisRun_;  // original -> its rescue in this run
 };
