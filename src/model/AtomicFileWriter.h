@@ -25,10 +25,10 @@ class AtomicFileWriter {
     static void SimulateFailureAfter(qint64 bytes) { failAfter_ = bytes; }
     static void InjectFailure(Step step, const QString& pathPart);
     static void ClearInjectedFailures();
-
-  private:
+    // Whether an injected failure hits this step of path (other writers share the seam).
     static bool Fails(Step step, const QString& path);
 
+  private:
     static inline qint64 failAfter_ = -1;
     static inline int injectedStep_ = -1;
     static inline QString injectedPart_;

@@ -5,6 +5,7 @@
 
 #include <sodium.h>
 
+#include "model/AtomicFileWriter.h"
 #include "model/Platform.h"
 
 namespace {
@@ -129,6 +130,11 @@ bool DrawRecord::WriteUnwritten() {
             return false;
         }
     }
+    // A failed write may have left part of its lines (a full disk) or all of them (a failed
+    // fsync); written again after them they would break the chain, so they are cut off.
+    if (sizeBeforeFailure_ >= 0 && file_.size() > sizeBeforeFailure_)
+        file_.resize(sizeBeforeFailure_);
+    const qint64 before = file_.size();
     QByteArray bytes;
     if (needsLineBreak_) bytes.append('\n');
     for (const QByteArray& line : unwritten_) {
@@ -136,16 +142,20 @@ bool DrawRecord::WriteUnwritten() {
         bytes.append('\n');
     }
     const bool ok = file_.write(bytes) == bytes.size() && file_.flush() &&
+                    !AtomicFileWriter::Fails(AtomicFileWriter::Step::Sync, path_) &&
                     Platform::FlushToDisk(file_.handle()) &&
                     (!isNew || Platform::SyncDirectory(QFileInfo(path_).absolutePath()));
     if (!ok) {
         error_ = file_.errorString();
         if (error_.isEmpty()) error_ = QStringLiteral("fsync failed");
+        sizeBeforeFailure_ = before;
+        if (file_.resize(before)) sizeBeforeFailure_ = -1;
         // Reopened next time: the device may be back by then.
         file_.close();
         return false;
     }
     needsLineBreak_ = false;
+    sizeBeforeFailure_ = -1;
     unwritten_.clear();
     error_.clear();
     sizeAfterWrite_ = file_.size();

@@ -46,8 +46,9 @@ class DrawRecord {
     QString path_;
     QFile file_;
     bool chainKnown_ = false;
-    qint64 sizeAfterWrite_ = -1;   // a different size means someone else changed the file
-    bool needsLineBreak_ = false;  // a torn last line is closed before anything is added
+    qint64 sizeAfterWrite_ = -1;     // a different size means someone else changed the file
+    qint64 sizeBeforeFailure_ = -1;  // where a failed write began: its bytes are cut off
+    bool needsLineBreak_ = false;    // a torn last line is closed before anything is added
     QString prev_;
     qint64 seq_ = 0;
     QString restartReason_;

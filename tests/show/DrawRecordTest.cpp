@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "model/AppData.h"
+#include "model/AtomicFileWriter.h"
 #include "show/DrawEngine.h"
 #include "show/DrawRecord.h"
 #include "show/DrawRecordReader.h"
@@ -159,6 +160,18 @@ TEST(DrawRecord, ALineThatCannotBeWrittenIsWrittenWithTheNextOne) {
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(EventOf(lines[0])["n"].toInt(), 1);
     EXPECT_EQ(EventOf(lines[1])["prev"].toString(), DrawRecord::LineHash(lines[0]));
+
+    // An fsync that fails after the bytes went out: written again, they must not stand twice.
+    AtomicFileWriter::InjectFailure(AtomicFileWriter::Step::Sync, "r.jsonl");
+    EXPECT_FALSE(record.Append(QJsonObject{{"type", "clear"}, {"n", 3}}));
+    AtomicFileWriter::ClearInjectedFailures();
+    ASSERT_TRUE(record.Append(QJsonObject{{"type", "clear"}, {"n", 4}}));
+    const auto after = LinesOf(path);
+    ASSERT_EQ(after.size(), 4);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(EventOf(after[i])["n"].toInt(), i + 1);
+        EXPECT_EQ(EventOf(after[i])["prev"].toString(), DrawRecord::LineHash(after[i - 1]));
+    }
 }
 
 TEST(DrawVerifier, RealShowsWithDeletionsAndAClearedListVerify) {
