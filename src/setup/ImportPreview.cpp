@@ -7,25 +7,11 @@
 
 #include "model/AppData.h"
 #include "model/Candidate.h"
+#include "show/DrawKeyRules.h"
 
 namespace {
 
 constexpr int kSampleLength = 12;
-
-bool HasTextBeforeTrailingSpace(const QString& text) {
-    for (qsizetype i = text.size(); i > 0; --i)
-        if (!text.at(i - 1).isSpace()) return true;
-    return false;
-}
-
-int FirstFilledField(const QString& no, const QString& name, const QString& department,
-                     const QString& tel) {
-    if (!no.isEmpty()) return 0;
-    if (!name.isEmpty()) return 1;
-    if (!department.isEmpty()) return 2;
-    if (!tel.isEmpty()) return 3;
-    return -1;
-}
 
 QString Elided(const QString& text) {
     QString oneLine = text.simplified();
@@ -42,11 +28,11 @@ ImportPreview::ImportPreview(Table table, const AppData& data)
     present_.reserve(data.Candidates().size());
     for (const auto& c : data.Candidates()) {
         present_.push_back(c.get());
-        const int first = FirstFilledField(c->NO, c->name, c->department, c->tel);
+        const int first = DrawKeyRules::FirstFilledField(c->NO, c->name, c->department, c->tel);
         if (first >= 0) ++presentFirstFields_[size_t(first)];
         for (int field = 0; field < 4; ++field)
             if (!presentHasKey_[size_t(field)] &&
-                HasTextBeforeTrailingSpace(KeyText({c->NO, c->name, c->department, c->tel}, field)))
+                DrawKeyRules::HasKey(KeyText({c->NO, c->name, c->department, c->tel}, field)))
                 presentHasKey_[size_t(field)] = true;
     }
     for (int i = 0; i < table_.headerRow && i < int(table_.rows.size()); ++i)
@@ -126,18 +112,7 @@ void ImportPreview::SetColumn(int slot, int column) {
 }
 
 QString ImportPreview::KeyText(const Fields& f, int field) {
-    switch (field) {
-        case 0:
-            return f[0];
-        case 1:
-            return f[1];
-        case 2:
-            return f[1] + QLatin1Char(' ') + f[2];
-        case 3:
-            return f[3];
-        default:
-            return QString();
-    }
+    return DrawKeyRules::Text(f[0], f[1], f[2], f[3], field);
 }
 
 int ImportPreview::ChooseKeyField() const {
@@ -146,16 +121,13 @@ int ImportPreview::ChooseKeyField() const {
     if (chosenByOperator_ || fieldType_ < 0 || fieldType_ > 3) return fieldType_;
     if (presentHasKey_[size_t(fieldType_)]) return fieldType_;
     for (const Fields& f : rows_)
-        if (HasTextBeforeTrailingSpace(KeyText(f, fieldType_))) return fieldType_;
+        if (DrawKeyRules::HasKey(KeyText(f, fieldType_))) return fieldType_;
     std::array<int, 4> counts = presentFirstFields_;
     for (const Fields& f : rows_) {
-        const int first = FirstFilledField(f[0], f[1], f[2], f[3]);
+        const int first = DrawKeyRules::FirstFilledField(f[0], f[1], f[2], f[3]);
         if (first >= 0) ++counts[size_t(first)];
     }
-    int best = -1;
-    for (int field : {0, 1, 3})
-        if (counts[size_t(field)] > 0 && (best < 0 || counts[size_t(field)] > counts[size_t(best)]))
-            best = field;
+    const int best = DrawKeyRules::MostCommonFirstField(counts);
     return best < 0 ? fieldType_ : best;
 }
 

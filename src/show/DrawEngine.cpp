@@ -13,6 +13,7 @@
 
 #include "model/AppData.h"
 #include "model/Utilities.h"
+#include "show/DrawKeyRules.h"
 #include "show/RecordFormat.h"
 #include "show/ShowHost.h"
 
@@ -25,18 +26,7 @@ DrawEngine::~DrawEngine() = default;
 
 QString DrawEngine::DrawKeyText(const Candidate* c) const {
     if (!c) return QString();
-    switch (data_.FieldType()) {
-        case 0:
-            return c->NO;
-        case 1:
-            return c->name;
-        case 2:
-            return c->name + QLatin1Char(' ') + c->department;
-        case 3:
-            return c->tel;
-        default:
-            return QString();
-    }
+    return DrawKeyRules::Text(c->NO, c->name, c->department, c->tel, data_.FieldType());
 }
 
 QString DrawEngine::DrawKeyText(int32_t candidateId) const {
@@ -429,28 +419,14 @@ void DrawEngine::RecordShowEnd() {
 
 int DrawEngine::ChooseDrawKeyField() {
     if (data_.FieldTypeChosenByOperator()) return data_.FieldType();
+    for (const auto& c : data_.Candidates())
+        if (DrawKeyRules::HasKey(DrawKeyText(c.get()))) return data_.FieldType();
+    std::array<int, 4> counts{};
     for (const auto& c : data_.Candidates()) {
-        QString key = DrawKeyText(c.get());
-        qsizetype n = key.size();
-        while (n > 0 && key.at(n - 1).isSpace()) --n;
-        if (n > 0) return data_.FieldType();
+        const int first = DrawKeyRules::FirstFilledField(c->NO, c->name, c->department, c->tel);
+        if (first >= 0) ++counts[size_t(first)];
     }
-    int counts[4] = {0, 0, 0, 0};
-    for (const auto& c : data_.Candidates()) {
-        if (!c->NO.isEmpty()) {
-            ++counts[0];
-        } else if (!c->name.isEmpty()) {
-            ++counts[1];
-        } else if (!c->department.isEmpty()) {
-            ++counts[2];
-        } else if (!c->tel.isEmpty()) {
-            ++counts[3];
-        }
-    }
-    int best = -1;
-    for (int field : {0, 1, 3}) {
-        if (counts[field] > 0 && (best < 0 || counts[field] > counts[best])) best = field;
-    }
+    const int best = DrawKeyRules::MostCommonFirstField(counts);
     if (best < 0) return data_.FieldType();
     data_.SetFieldType(best, false);
     return best;
