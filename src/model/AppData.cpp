@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "model/AtomicFileWriter.h"
 #include "model/CandidateFile.h"
@@ -87,6 +88,7 @@ void AppData::ReconcileRecord() {
     const QString time = last.value(QStringLiteral("time")).toString();
     const QJsonArray winners = last.value(QStringLiteral("winners")).toArray();
     const WinnerVector* kept = WinnersOfPrize(prize);
+    RecordBatch batch(*this);
     for (const QJsonValue& v : winners) {
         const int32_t candidate = v.toArray().at(0).toInt();
         if (kept && std::any_of(kept->begin(), kept->end(), [&](const auto& w) {
@@ -124,8 +126,21 @@ QString AppData::DrawRecordPath() const {
 
 bool AppData::AppendToRecord(const QJsonObject& event) {
     if (readOnly_) return true;
+    if (recordBatchDepth_ > 0) {
+        batched_.push_back(event);
+        return true;
+    }
+    return WriteToRecord({event});
+}
+
+AppData::RecordBatch::~RecordBatch() {
+    if (--data_.recordBatchDepth_ > 0 || data_.batched_.empty()) return;
+    data_.WriteToRecord(std::exchange(data_.batched_, {}));
+}
+
+bool AppData::WriteToRecord(const std::vector<QJsonObject>& events) {
     if (!record_) record_ = std::make_unique<DrawRecord>(DrawRecordPath());
-    if (record_->Append(event)) {
+    if (record_->Append(events)) {
         NoteWriteSucceeded(record_->Path());
         return true;
     }
@@ -224,8 +239,10 @@ Prize* AppData::FindPrize(int32_t id) const {
 void AppData::DeletePrize(int32_t id) {
     auto it = prizes_.find(id);
     if (it == prizes_.end()) return;
-    if (const WinnerVector* v = WinnersOfPrize(id))
+    if (const WinnerVector* v = WinnersOfPrize(id)) {
+        RecordBatch batch(*this);
         for (const auto& w : *v) RecordRemoval(*w, QStringLiteral("delete"));
+    }
     winners_.erase(id);
     prizes_.erase(it);
 }
@@ -305,6 +322,7 @@ void AppData::ClearWinners() {
 }
 
 void AppData::RemoveOrphanWinners() {
+    RecordBatch batch(*this);
     for (auto it = winners_.begin(); it != winners_.end();) {
         if (!prizes_.count(it->first)) {
             for (const auto& w : it->second) RecordRemoval(*w, QStringLiteral("delete"));

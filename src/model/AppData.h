@@ -74,6 +74,18 @@ class AppData {
     // Appends an event to the draw record (nothing when read-only). A record that cannot be
     // written is reported like a failed save; it never stops the caller.
     bool AppendToRecord(const QJsonObject& event);
+    // While one lives, record events are gathered and written together when it goes, so
+    // removing many winners at once costs one fsync instead of one each.
+    class RecordBatch {
+      public:
+        explicit RecordBatch(AppData& data) : data_(data) { ++data_.recordBatchDepth_; }
+        ~RecordBatch();
+        RecordBatch(const RecordBatch&) = delete;
+        RecordBatch& operator=(const RecordBatch&) = delete;
+
+      private:
+        AppData& data_;
+    };
 
     // Candidates
     Candidate* AddCandidate(const QString& no, const QString& name, const QString& department,
@@ -190,6 +202,7 @@ class AppData {
     // it (the program was killed between the two writes); the record voids it.
     void ReconcileRecord();
     void RecordRemoval(const Winner& winner, const QString& why);
+    bool WriteToRecord(const std::vector<QJsonObject>& events);
     int32_t NextCandidateId();
     int32_t NextPrizeId();
     // Keeps a copy of a file that could not be read to its end before it is first replaced;
@@ -203,6 +216,8 @@ class AppData {
     QString dataDir_;
     bool readOnly_ = false;
     std::unique_ptr<DrawRecord> record_;
+    int recordBatchDepth_ = 0;
+    std::vector<QJsonObject> batched_;
 
     int32_t tabIndex_ = 0;
     GenNumberSettings genNumberList_;

@@ -124,13 +124,17 @@ void WinnerListTab::Delete() {
     if (Ui::Tell(this, QStringLiteral("确定要删除这 %1 条中奖记录吗？").arg(k), Ui::Icon::Question,
                  Ui::Buttons::YesNo) != Ui::Answer::Yes)
         return;
-    for (int i = list_->topLevelItemCount() - 1; i >= 0; --i) {
-        QTreeWidgetItem* row = list_->topLevelItem(i);
-        if (!row->isSelected()) continue;
-        // RemoveWinner only compares the address, so a record that is already gone is
-        // simply not found; the returned record is destroyed here.
-        data_.RemoveWinner(RowWinner(row));
-        delete list_->takeTopLevelItem(i);
+    {
+        // The removals reach the draw record together, before data.xml is saved.
+        AppData::RecordBatch batch(data_);
+        for (int i = list_->topLevelItemCount() - 1; i >= 0; --i) {
+            QTreeWidgetItem* row = list_->topLevelItem(i);
+            if (!row->isSelected()) continue;
+            // RemoveWinner only compares the address, so a record that is already gone is
+            // simply not found; the returned record is destroyed here.
+            data_.RemoveWinner(RowWinner(row));
+            delete list_->takeTopLevelItem(i);
+        }
     }
     data_.Save(AppData::kSaveData);
 }

@@ -104,11 +104,20 @@ void DrawRecord::ContinueChain() {
 }
 
 bool DrawRecord::Append(QJsonObject event) {
+    return Append(std::vector<QJsonObject>{std::move(event)});
+}
+
+bool DrawRecord::Append(const std::vector<QJsonObject>& events) {
     if (chainKnown_ && unwritten_.empty() && QFileInfo(path_).size() != sizeAfterWrite_) {
         file_.close();
         chainKnown_ = false;
     }
     if (!chainKnown_) ContinueChain();
+    for (const QJsonObject& event : events) Queue(event);
+    return WriteUnwritten();
+}
+
+void DrawRecord::Queue(QJsonObject event) {
     event.insert(QStringLiteral("v"), kVersion);
     event.insert(QStringLiteral("seq"), static_cast<double>(seq_));
     event.insert(QStringLiteral("prev"), prev_);
@@ -118,7 +127,6 @@ bool DrawRecord::Append(QJsonObject event) {
     prev_ = LineHash(line);
     ++seq_;
     unwritten_.push_back(line);
-    return WriteUnwritten();
 }
 
 bool DrawRecord::WriteUnwritten() {

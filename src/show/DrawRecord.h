@@ -29,6 +29,8 @@ class DrawRecord {
     // line that could not be written) is not on disk yet; those lines are tried again first
     // by the next call, so a passing failure loses nothing.
     bool Append(QJsonObject event);
+    // The events in order, written and synced together.
+    bool Append(const std::vector<QJsonObject>& events);
     // Why the last Append failed.
     const QString& LastError() const { return error_; }
 
@@ -41,6 +43,7 @@ class DrawRecord {
     // Reads the last line to continue its chain; starts a new segment after a damaged,
     // torn or newer-version tail. restartReason_ says why.
     void ContinueChain();
+    void Queue(QJsonObject event);
     bool WriteUnwritten();
 
     QString path_;
