@@ -98,15 +98,8 @@ void AppData::ReconcileRecord() {
     }
     for (const QJsonValue& v : winners) {
         const QJsonArray pair = v.toArray();
-        AppendToRecord(QJsonObject{
-            {QStringLiteral("type"), QStringLiteral("void")},
-            {QStringLiteral("reason"), QStringLiteral("interrupted")},
-            {QStringLiteral("prize"), prize},
-            {QStringLiteral("candidate"), pair.at(0).toInt()},
-            {QStringLiteral("text"), pair.at(1).toString()},
-            {QStringLiteral("won"), time},
-            {QStringLiteral("time"), LocalTimeText()},
-        });
+        RecordRemoval(Winner{prize, pair.at(0).toInt(), pair.at(1).toString(), time},
+                      QStringLiteral("void"), QStringLiteral("interrupted"));
     }
 }
 
@@ -148,15 +141,17 @@ bool AppData::WriteToRecord(const std::vector<QJsonObject>& events) {
     return false;
 }
 
-void AppData::RecordRemoval(const Winner& w, const QString& why) {
-    AppendToRecord(QJsonObject{
+void AppData::RecordRemoval(const Winner& w, const QString& why, const QString& reason) {
+    QJsonObject event{
         {QStringLiteral("type"), why},
         {QStringLiteral("prize"), w.prize},
         {QStringLiteral("candidate"), w.candidate},
         {QStringLiteral("text"), w.show},
         {QStringLiteral("won"), w.time},
         {QStringLiteral("time"), LocalTimeText()},
-    });
+    };
+    if (!reason.isEmpty()) event.insert(QStringLiteral("reason"), reason);
+    AppendToRecord(event);
 }
 
 // Candidates

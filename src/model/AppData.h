@@ -201,7 +201,7 @@ class AppData {
     // A round on record whose winners never reached data.xml was cut short before anyone saw
     // it (the program was killed between the two writes); the record voids it.
     void ReconcileRecord();
-    void RecordRemoval(const Winner& winner, const QString& why);
+    void RecordRemoval(const Winner& winner, const QString& why, const QString& reason = {});
     bool WriteToRecord(const std::vector<QJsonObject>& events);
     int32_t NextCandidateId();
     int32_t NextPrizeId();

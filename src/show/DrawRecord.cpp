@@ -7,6 +7,7 @@
 
 #include "model/AtomicFileWriter.h"
 #include "model/Platform.h"
+#include "show/ShowKeys.h"
 
 namespace {
 
@@ -51,11 +52,10 @@ DrawRecord::DrawRecord(const QString& path) : path_(path) {}
 DrawRecord::~DrawRecord() = default;
 
 QString DrawRecord::LineHash(const QByteArray& line) {
-    unsigned char digest[crypto_hash_sha256_BYTES];
-    crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(line.constData()),
+    ShowKeys::Key digest;
+    crypto_hash_sha256(digest.data(), reinterpret_cast<const unsigned char*>(line.constData()),
                        static_cast<unsigned long long>(line.size()));
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(digest), sizeof(digest)).toHex());
+    return ShowKeys::Hex(digest);
 }
 
 bool DrawRecord::ReadLastEvent(const QString& path, QJsonObject& event) {

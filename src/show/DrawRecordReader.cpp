@@ -5,6 +5,7 @@
 #include <sodium.h>
 
 #include "show/DrawRecord.h"
+#include "show/ShowKeys.h"
 
 bool DrawRecordReader::Next(Line& line) {
     if (in_.atEnd()) return false;
@@ -34,10 +35,9 @@ bool DrawRecordReader::Next(Line& line) {
         }
         if (sawBreak) break;
     }
-    unsigned char digest[crypto_hash_sha256_BYTES];
-    crypto_hash_sha256_final(&state, digest);
-    const QString hash = QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(digest), sizeof(digest)).toHex());
+    ShowKeys::Key digest;
+    crypto_hash_sha256_final(&state, digest.data());
+    const QString hash = ShowKeys::Hex(digest);
 
     line = Line{};
     line.number = ++number_;
