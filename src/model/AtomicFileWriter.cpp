@@ -53,10 +53,16 @@ bool AtomicFileWriter::Write(const QString& path, const QByteArray& bytes, QStri
         return false;
     };
     if (QFileInfo(path).isDir()) return fail(QStringLiteral("Is a directory"));
-    const QString temp = TemporaryPath(path);
+    // A file that is a symbolic link is replaced where it points, and keeps its permissions,
+    // as an editor's save would do.
+    const QFileInfo info(path);
+    const QString target =
+        info.isSymLink() && !info.symLinkTarget().isEmpty() ? info.symLinkTarget() : path;
+    const QString temp = TemporaryPath(target);
     QFile file(temp);
     if (Fails(Step::Open, path)) return fail(QString::fromLatin1(StepFailureText(Step::Open)));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return fail(file.errorString());
+    if (QFileInfo::exists(target)) file.setPermissions(QFileInfo(target).permissions());
     auto abandon = [&](const QString& why) {
         file.close();
         QFile::remove(temp);
@@ -83,12 +89,12 @@ bool AtomicFileWriter::Write(const QString& path, const QByteArray& bytes, QStri
         QFile::remove(temp);
         return fail(QString::fromLatin1(StepFailureText(Step::Rename)));
     }
-    if (!Platform::ReplaceFile(temp, path, &renameError)) {
+    if (!Platform::ReplaceFile(temp, target, &renameError)) {
         QFile::remove(temp);
         return fail(renameError);
     }
     // The rename reaches the disk with its folder; a folder that cannot be synced keeps the
     // new file all the same.
-    Platform::SyncDirectory(QFileInfo(path).absolutePath());
+    Platform::SyncDirectory(QFileInfo(target).absolutePath());
     return true;
 }
