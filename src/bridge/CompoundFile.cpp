@@ -141,10 +141,13 @@ class Container {
 
 }  // namespace
 
-std::optional<std::string> CompoundFile::ReadStream(std::string_view file, std::string_view name) {
+std::optional<std::string> CompoundFile::ReadStream(std::string_view file,
+                                                    std::initializer_list<std::string_view> names) {
     Container container(file);
     if (!container.Open()) return std::nullopt;
-    const long id = container.FindUnderRoot(name);
-    if (id < 0) return std::nullopt;
-    return container.ReadEntry(static_cast<size_t>(id));
+    for (std::string_view name : names) {
+        const long id = container.FindUnderRoot(name);
+        if (id >= 0) return container.ReadEntry(static_cast<size_t>(id));
+    }
+    return std::nullopt;
 }

@@ -68,13 +68,10 @@ void PutText(std::string& out, const char* text) {
 }
 
 // The boolean, error and formula cells of the first sheet, from the workbook stream itself.
-BiffCells::Found CellsBeyondFreexl(const std::filesystem::path& path) {
-    std::string bytes;
-    if (!FileAccess::ReadAll(path, bytes)) return {};
-    auto stream = CompoundFile::ReadStream(bytes, "Workbook");
-    if (!stream) stream = CompoundFile::ReadStream(bytes, "Book");
-    if (!stream) return {};
-    return BiffCells::Read(*stream);
+BiffCells::Found CellsBeyondFreexl(std::string_view file) {
+    // "Workbook" in Excel 97 and later, "Book" in Excel 5/95.
+    const auto stream = CompoundFile::ReadStream(file, {"Workbook", "Book"});
+    return stream ? BiffCells::Read(*stream) : BiffCells::Found{};
 }
 
 // A formula's cached result where freexl found nothing.
@@ -100,8 +97,9 @@ void PutFormula(std::string& out, uint32_t row, uint16_t column,
     }
 }
 
-bool ReadCells(const std::filesystem::path& path, std::string& out) {
-    const BiffCells::Found beyond = CellsBeyondFreexl(path);
+// file: the bytes of the file at path, read once by the caller.
+bool ReadCells(const std::filesystem::path& path, std::string_view file, std::string& out) {
+    const BiffCells::Found beyond = CellsBeyondFreexl(file);
     const auto isBoolErr = [&](unsigned int r, unsigned short c) {
         return std::binary_search(beyond.boolErr.begin(), beyond.boolErr.end(),
                                   BiffCells::Place(r, static_cast<uint16_t>(c)));
@@ -204,14 +202,13 @@ void AddCells(std::string_view in, SheetData& sheet) {
 }  // namespace
 
 void XlsReader::Read(const std::filesystem::path& path, SheetData& sheet) {
-    {
-        std::string bytes;
-        if (!FileAccess::ReadAll(path, bytes) || !CompoundFileCheck::DirectoryIsSound(bytes))
-            throw std::runtime_error("damaged compound file");
-    }
+    std::string bytes;
+    if (!FileAccess::ReadAll(path, bytes) || !CompoundFileCheck::DirectoryIsSound(bytes))
+        throw std::runtime_error("damaged compound file");
     // freexl 1.0.6 still overruns its buffers on some damaged record streams: it reads the
-    // file in a process of its own.
-    const auto cells = IsolatedRun::Run([&](std::string& out) { return ReadCells(path, out); });
+    // file in a process of its own (which sees these bytes without a copy).
+    const auto cells =
+        IsolatedRun::Run([&](std::string& out) { return ReadCells(path, bytes, out); });
     if (!cells) throw std::runtime_error("legacy workbook unreadable");
     AddCells(*cells, sheet);
 }
