@@ -37,7 +37,17 @@ std::unique_ptr<Ui::Backend> Ui::SetBackend(std::unique_ptr<Backend> backend) {
 }
 
 Ui::Answer Ui::ShowMessage(const Message& message) {
-    if (g_shuttingDown) return message.buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    // Once the program is ending every question is declined.
+    if (g_shuttingDown) {
+        switch (message.buttons) {
+            case Buttons::Ok:
+                return Answer::Ok;
+            case Buttons::OkCancel:
+                return Answer::Cancel;
+            case Buttons::YesNo:
+                return Answer::No;
+        }
+    }
     return CurrentBackend().ShowMessage(message);
 }
 
