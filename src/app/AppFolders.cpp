@@ -7,13 +7,6 @@
 #include "model/RescueStore.h"
 #include "model/Utilities.h"
 
-namespace {
-QString WithSlash(QString dir) {
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
-    return dir;
-}
-}  // namespace
-
 bool AppFolders::CanWriteIn(const QString& folder) {
     QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".vantoria-probe-XXXXXX"));
     return probe.open();

@@ -35,13 +35,6 @@ const QString kDefaultFontName = QStringLiteral("微软雅黑");
 
 }  // namespace
 
-namespace {
-QString WithSlash(QString dir) {
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
-    return dir;
-}
-}  // namespace
-
 AppData::AppData(const QString& programDir) : AppData(programDir, programDir) {}
 
 AppData::AppData(const QString& shareDir, const QString& dataDir)

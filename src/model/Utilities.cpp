@@ -11,8 +11,12 @@
 QString ExeDirectory() {
     QString dir = QCoreApplication::applicationDirPath();
     if (dir.isEmpty()) dir = QDir::currentPath();
-    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
-    return dir;
+    return WithSlash(dir);
+}
+
+QString WithSlash(QString folder) {
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
 }
 
 QString FileNameOf(const QString& path) {

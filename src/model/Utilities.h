@@ -7,6 +7,8 @@
 
 // Folder of the running program, ending with "/".
 QString ExeDirectory();
+// The folder with a "/" at its end; an empty folder stays empty.
+QString WithSlash(QString folder);
 // File name and extension of a path (no folder).
 QString FileNameOf(const QString& path);
 QString IntToText(int value);

@@ -459,8 +459,7 @@ DrawVerifier::Report Replay::TakeReport() {
 }  // namespace
 
 DrawVerifier::Report DrawVerifier::Verify(const QString& folder) {
-    QString dir = folder;
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    const QString dir = WithSlash(folder);
     Report report;
     const QString recordPath = dir + DrawRecord::FileName();
     const QString dataPath = dir + QStringLiteral("data.xml");
