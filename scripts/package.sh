@@ -3,25 +3,9 @@
 # with lintian. Fails when lintian finds an error. JOBS=n limits the parallel build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-
-# Packaging tools, needed by this script only: dpkg-shlibdeps and dpkg-buildflags (dpkg-dev),
-# file (CPack finds the programs to scan with it), lintian, desktop-file-validate.
-PACKAGES=(dpkg-dev file lintian desktop-file-utils)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# Also the packaging tools, needed by this script only: dpkg-shlibdeps and dpkg-buildflags
+# (dpkg-dev), file (CPack finds the programs to scan with it), lintian, desktop-file-validate.
+bash scripts/setup.sh dpkg-dev file lintian desktop-file-utils
 
 # The same commit gives the same dates in the changelog and the manual page.
 SOURCE_DATE_EPOCH="$(git log -1 --format=%ct 2>/dev/null || date +%s)"

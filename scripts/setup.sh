@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Vantoria needs to build, run and test.
+# Installs every Debian package Vantoria needs to build, run and test, and any further
+# packages named as arguments (scripts/package.sh names its tools).
 # Does nothing when they are all present. Run as root on Debian 12.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxml2-utils
   clang-14 libclang-rt-14-dev clang-format
   lame ccache
+  "$@"
 )
 
 missing=()
