@@ -7,16 +7,16 @@
 #include <functional>
 #include <memory>
 
+#include "draw/DrawEngine.h"
+#include "draw/ShowHost.h"
 #include "model/AppData.h"
-#include "show/DrawEngine.h"
-#include "show/ShowHost.h"
 
 namespace {
 
 class BenchHost : public ShowHost {
   public:
     std::function<void()> show;
-    bool AskToContinue(const QString&) override { return true; }
+    bool AskToContinue(const Shortage&) override { return true; }
     void RunShow() override {
         if (show) show();
     }
@@ -35,9 +35,11 @@ struct DrawFixture {
             data->AddCandidate(QString::number(100000 + i), QStringLiteral("员工%1号").arg(i),
                                QStringLiteral("第%1部").arg(i % 37), QString(), i);
         data->SetFieldType(1, true);
+        engine = std::make_unique<DrawEngine>(*data);
     }
     QTemporaryDir dir;
     std::unique_ptr<AppData> data;
+    std::unique_ptr<DrawEngine> engine;
 };
 
 void BM_RollSelection(benchmark::State& state) {
@@ -45,9 +47,9 @@ void BM_RollSelection(benchmark::State& state) {
     f.data->AddPrize("P", "", static_cast<int>(state.range(1)), 1, "", 0);
     BenchHost host;
     std::time_t now = 1767225600;
-    f.data->Draw().SetClock([&] { return now; });
+    f.engine->SetClock([&] { return now; });
     host.show = [&] {
-        DrawEngine& engine = f.data->Draw();
+        DrawEngine& engine = *f.engine;
         engine.AdvanceStep();
         engine.AdvanceStep();
         int tick = 0;
@@ -57,7 +59,7 @@ void BM_RollSelection(benchmark::State& state) {
             benchmark::DoNotOptimize(engine.Round()->selection.back().text.size());
         }
     };
-    f.data->Draw().StartDraw(host);
+    f.engine->StartDraw(host);
     state.SetItemsProcessed(state.iterations() * state.range(1));
 }
 BENCHMARK(BM_RollSelection)->Args({100000, 50})->Unit(benchmark::kMicrosecond);
@@ -67,7 +69,7 @@ void BM_ValidateDraw(benchmark::State& state) {
     f.data->AddPrize("P", "", 10, 1, "", 0);
     BenchHost host;
     for (auto _ : state) {
-        if (!f.data->Draw().ValidateDraw(host)) state.SkipWithError("validation failed");
+        if (!f.engine->ValidateDraw(host)) state.SkipWithError("validation failed");
     }
 }
 BENCHMARK(BM_ValidateDraw)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,14 @@
 
 #include <cstdint>
 
+// How the prize screens show a prize (the PrizeUIType setting).
+namespace PrizeLayout {
+enum Type : int32_t {
+    Text = 0,     // name and content on one line, no picture
+    Picture = 1,  // name and content on two lines, the picture in the left column
+};
+}  // namespace PrizeLayout
+
 // One prize: how many winners, over how many rounds, with which picture.
 struct Prize {
     int32_t id = 0;

@@ -10,18 +10,18 @@
 
 #include <memory>
 
-#include "app/Notices.h"
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
 #include "celvex.h"
 #include "model/AppData.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
 #include "setup/CandidateListModel.h"
 #include "setup/GenerateNumbersDialog.h"
 #include "setup/ImportExamplesDialog.h"
 #include "setup/ImportPreview.h"
 #include "setup/ImportPreviewDialog.h"
+#include "ui/Notices.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

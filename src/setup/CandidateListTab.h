@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
+#include "setup/CelvexLibrary.h"
 
 class AppData;
 class CandidateListModel;

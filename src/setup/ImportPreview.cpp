@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <set>
 
+#include "draw/DrawKeyRules.h"
 #include "model/AppData.h"
 #include "model/Candidate.h"
-#include "show/DrawKeyRules.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
+#include "setup/CelvexLibrary.h"
 
 class AppData;
 struct Candidate;

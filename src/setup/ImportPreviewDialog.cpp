@@ -11,11 +11,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/WidgetUtilities.h"
 #include "celvex.h"
-#include "model/UiFont.h"
 #include "setup/ImportPreview.h"
 #include "setup/UiRulesTab.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

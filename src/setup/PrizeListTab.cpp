@@ -5,13 +5,13 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "app/Notices.h"
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Utilities.h"
 #include "setup/PrizeDialog.h"
+#include "ui/Notices.h"
+#include "ui/Ui.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

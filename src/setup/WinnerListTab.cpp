@@ -10,17 +10,17 @@
 
 #include <vector>
 
-#include "app/CelvexLibrary.h"
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
+#include "draw/DrawVerifier.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
 #include "model/Winner.h"
+#include "setup/CelvexLibrary.h"
 #include "setup/VerifyReportDialog.h"
 #include "setup/WinnerStatsDialog.h"
-#include "show/DrawVerifier.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

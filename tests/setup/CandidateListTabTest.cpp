@@ -13,7 +13,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/Notices.h"
 #include "model/AppData.h"
 #include "model/Candidate.h"
 #include "model/Winner.h"
@@ -24,6 +23,7 @@
 #include "setup/ImportPreviewDialog.h"
 #include "support/FakeUi.h"
 #include "support/TestFolder.h"
+#include "ui/Notices.h"
 
 namespace {
 

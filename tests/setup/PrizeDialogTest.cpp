@@ -8,10 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "setup/PrizeDialog.h"
 #include "support/FakeUi.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

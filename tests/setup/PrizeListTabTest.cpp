@@ -9,13 +9,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/Notices.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
 #include "setup/PrizeDialog.h"
 #include "setup/PrizeListTab.h"
 #include "support/FakeUi.h"
+#include "ui/Notices.h"
 
 namespace {
 

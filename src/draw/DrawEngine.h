@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "draw/DrawPool.h"
+#include "draw/KeyedStream.h"
+#include "draw/RecordKeeper.h"
+#include "draw/RoundState.h"
+#include "draw/ShowKeys.h"
+
+class AppData;
+struct Candidate;
+struct Prize;
+class ShowHost;
+
+// Turns candidates, prizes and rules into rounds and winners: validation, the prize queue,
+// the split of a prize over its rounds, the random pick, and recording each round in the
+// model and in the draw record. One per model, owned by whoever runs the shows; it lives
+// across shows so a later show continues where an earlier one stopped.
+class DrawEngine {
+  public:
+    // Status codes of ValidateDraw.
+    enum Status {
+        kOk = 0,
+        kNoCandidates = -1,
+        kNoPrizes = -2,
+        kPoolEmpty = -3,
+        kAllPrizesDone = -4,
+        kEmptyDrawKey = -5,
+        kDuplicateDrawKey = -6,
+        kMusicMissing = -7,
+        kOperatorDeclined = -8,
+    };
+
+    // Keeps the draw record of the model's folder from now on, the model's removals included.
+    explicit DrawEngine(AppData& data);
+    ~DrawEngine();
+    DrawEngine(const DrawEngine&) = delete;
+    DrawEngine& operator=(const DrawEngine&) = delete;
+
+    // At start-up: voids a round on record that never reached data.xml.
+    void ReconcileRecord() { record_.Reconcile(); }
+    RecordKeeper& Record() { return record_; }
+
+    // Calendar time in whole seconds, for the time stamps; tests replace it.
+    void SetClock(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
+    std::time_t Now() const { return clock_(); }
+    // Where each show's secret comes from: the operating system's entropy unless a test
+    // injects a fixed key to make the picks reproducible.
+    void SetSecretSource(std::function<ShowKeys::Key()> source) {
+        secretSource_ = std::move(source);
+    }
+    // Rounds a show can reveal one by one (the hash chain's length); simulations of thousands
+    // of shows shorten it.
+    void SetKeyChainLength(int length) { chainLength_ = length; }
+
+    QString DrawKeyText(const Candidate* candidate) const;
+    QString DrawKeyText(int32_t candidateId) const;
+    QString PrizeText(const Prize* prize) const;
+    // The same for a prize layout (PrizeUIType): name and content on two lines in picture mode.
+    static QString PrizeText(const Prize* prize, int prizeUIType);
+    bool IsWinner(int32_t candidateId) const;
+    int WinnerCount(int32_t prizeId) const;
+    int RemainingCandidates() const;
+    // The draw-key texts of everyone the current roll may show (pool and pending list).
+    std::vector<QString> EligibleKeyTexts() const;
+    int ChooseDrawKeyField();
+
+    bool ValidateDraw(ShowHost& host);
+    bool StartDraw(ShowHost& host);
+    void AdvanceStep();
+    void RollSelection();
+
+    // Voids the winner of selection entry index on the winners screen (not in the room):
+    // the record is removed and saved, the name struck through, and the next step leads to a
+    // redraw round for every voided place. False when there is nothing to void there.
+    bool VoidWinner(int index);
+    // Marks the next shows as rehearsals on screen; keeping nothing is the model's part.
+    void SetRehearsal(bool on) { rehearsal_ = on; }
+
+    void BuildPrizeQueue();
+    void SkipCompletedPrizes();
+    void ComputeRound();
+    void CommitRound();
+    // Sets the current prize of a round state as a step does (text and picture file).
+    void SetCurrentPrize(RoundState& round, int32_t prizeId) const;
+    static void SetCurrentPrize(RoundState& round, const AppData& data, int32_t prizeId);
+
+    // The running show; null when none runs.
+    RoundState* Round() { return round_.get(); }
+    // Creates a fresh round state (used by StartDraw and by design mode's preview).
+    std::unique_ptr<RoundState> NewRoundState() const;
+    static std::unique_ptr<RoundState> NewRoundState(const AppData& data);
+    void DropRound() { round_.reset(); }
+
+    const std::vector<Prize*>& PrizeQueue() const { return queue_; }
+    size_t Cursor() const { return cursor_; }
+    Prize* CurrentQueuedPrize() const;
+    std::vector<int32_t> CandidatePoolIds() const { return pool_.PoolIds(); }
+    const std::vector<int32_t>& PendingList() const { return pool_.Pending(); }
+
+    // The keys of the running show (null when none runs) and how far it has got.
+    const ShowKeys* Keys() const { return keys_.get(); }
+    int KeyIndex() const { return keyIndex_; }
+    int RollsThisRound() const { return rolls_; }
+
+  private:
+    void ClearQueueAndPool();
+    // The round's copy of what the status line shows of the pool.
+    void SyncRemaining();
+    void RecordShowStart();
+    void RecordRound(const QString& stamp);
+    void RecordShowEnd();
+
+    AppData& data_;
+    RecordKeeper record_;
+    std::function<std::time_t()> clock_;
+    std::function<ShowKeys::Key()> secretSource_;
+    std::vector<Prize*> queue_;
+    size_t cursor_ = 0;
+    std::unique_ptr<RoundState> round_;
+    DrawPool pool_;
+    std::unique_ptr<ShowKeys> keys_;
+    std::unique_ptr<KeyedStream> stream_;  // the current round's key stream
+    int keyIndex_ = 0;                     // rolling screens entered in this show
+    int rolls_ = 0;                        // rolls made on the current rolling screen
+    QString showId_;
+    int chainLength_ = ShowKeys::kChainLength;
+    int redrawPending_ = 0;  // places voided on the current winners screen
+    QString roundStamp_;     // time stamp of the last committed round
+    bool rehearsal_ = false;
+};
