@@ -12,6 +12,7 @@
 #include "draw/RecordEvents.h"
 #include "draw/ShowHost.h"
 #include "model/AppData.h"
+#include "model/Prize.h"
 #include "model/Utilities.h"
 
 DrawEngine::DrawEngine(AppData& data)
@@ -37,7 +38,9 @@ QString DrawEngine::PrizeText(const Prize* p) const {
 
 QString DrawEngine::PrizeText(const Prize* p, int prizeUIType) {
     if (!p) return QString();
-    return p->name + (prizeUIType == 1 ? QStringLiteral("\n") : QStringLiteral(" ")) + p->content;
+    return p->name +
+           (prizeUIType == PrizeLayout::Picture ? QStringLiteral("\n") : QStringLiteral(" ")) +
+           p->content;
 }
 
 bool DrawEngine::IsWinner(int32_t candidateId) const {

@@ -23,9 +23,13 @@ struct SymbolDefault {
 };
 
 constexpr SymbolDefault kSymbolDefaults[] = {
-    {0, u"活动主题", 0},       {1, u"活动主题（小）", 0},    {2, u"奖项信息", 0},
-    {3, u"抽奖名单", 0},       {4, u"中奖名单", 0x0000FFFF}, {5, u"活动副主题", 0},
-    {6, u"奖项信息（小）", 0},
+    {DesignElement::Title, u"活动主题", 0},
+    {DesignElement::SmallTitle, u"活动主题（小）", 0},
+    {DesignElement::PrizeInfo, u"奖项信息", 0},
+    {DesignElement::RollingNames, u"抽奖名单", 0},
+    {DesignElement::WinnerNames, u"中奖名单", 0x0000FFFF},
+    {DesignElement::Subtitle, u"活动副主题", 0},
+    {DesignElement::SmallPrizeInfo, u"奖项信息（小）", 0},
 };
 
 const QString kDefaultFontName = QStringLiteral("微软雅黑");

@@ -235,7 +235,7 @@ class AppData {
     int32_t nextPrizeId_ = 0;
     int32_t nextCandidateId_ = 0;
     QString title_;
-    int32_t prizeUIType_ = 1;
+    int32_t prizeUIType_ = PrizeLayout::Picture;
     int32_t fieldType_ = 0;
     bool allowRepeat_ = false;
     bool fieldTypeByOperator_ = false;

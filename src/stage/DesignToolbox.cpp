@@ -14,6 +14,7 @@
 #include "controls/ColorButton.h"
 #include "controls/ColorPalettePopup.h"
 #include "controls/MediaComboBox.h"
+#include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "ui/Notices.h"
 #include "ui/UiFont.h"
@@ -132,15 +133,16 @@ QStringList DesignToolbox::ScreenNames() {
 }
 
 std::vector<int> DesignToolbox::ElementsOfScreen(int screen) {
+    using namespace DesignElement;
     switch (screen) {
-        case 0:
-            return {0};
-        case 1:
-            return {1, 2};
-        case 2:
-            return {1, 6, 3};
-        case 3:
-            return {1, 6, 4};
+        case RoundState::kWelcome:
+            return {Title};
+        case RoundState::kPrize:
+            return {SmallTitle, PrizeInfo};
+        case RoundState::kRolling:
+            return {SmallTitle, SmallPrizeInfo, RollingNames};
+        case RoundState::kWinners:
+            return {SmallTitle, SmallPrizeInfo, WinnerNames};
         default:
             return {};
     }
@@ -225,7 +227,11 @@ void DesignToolbox::ApplyFont(const QString& family) {
     if (!s || family.isEmpty()) return;
     shownFont_ = family;
     // The rolling and the winning names always share one font.
-    for (int id : {s->Id, s->Id == 3 ? 4 : s->Id == 4 ? 3 : -1}) {
+    using namespace DesignElement;
+    const int partner = s->Id == RollingNames  ? WinnerNames
+                        : s->Id == WinnerNames ? RollingNames
+                                               : -1;
+    for (int id : {int(s->Id), partner}) {
         DesignSymbol* target = data_.FindSymbol(id);
         if (!target) continue;
         if (target->FontName != family) target->fontSize = -1;  // refit for the new face
