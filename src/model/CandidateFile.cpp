@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/AppData.h"
+#include "model/Gb2312Codec.h"
 #include "model/Utilities.h"
 #include "model/XmlDocument.h"
 
@@ -180,7 +181,7 @@ QByteArray CandidateFile::Serialize(const AppData& data) {
         utf8 += "\"/>";
     }
     utf8 += "</CandidateList></Vantoria>\n";
-    QByteArray bytes = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n";
-    if (!XmlDocument::EncodeForFile(utf8, bytes)) return QByteArray();
+    QByteArray bytes = XmlDocument::Declaration();
+    if (!Gb2312Codec::Encode(utf8, bytes)) return QByteArray();
     return bytes;
 }
