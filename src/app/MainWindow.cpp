@@ -173,10 +173,17 @@ MainWindow::DrawFailure MainWindow::DescribeDrawFailure(int code, const QString&
         case DrawEngine::kDuplicateDrawKey:
             f = {QStringLiteral("当前设置的是按 \"%1\"进行抽奖，该列内容不能为空且不能重复。\n"
                                 "经检查，在抽奖名单中“%2”列有重复数据 \"%3\"。\n\n"
-                                "您可以可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他"
+                                "您可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他"
                                 "抽奖信息，以确保抽奖信息唯一。")
                      .arg(drawKeyLabel, drawKeyLabel, detail),
                  Ui::Icon::Information, kCandidatePage};
+            break;
+        case DrawEngine::kNoneInScope:
+            f = {QStringLiteral("奖项“%"
+                                "1”的抽奖范围内没有候选人。\n\n请在奖项中修改抽奖范围，或检查抽奖名"
+                                "单中的部门和分组。")
+                     .arg(detail),
+                 Ui::Icon::Information, kPrizePage};
             break;
         case DrawEngine::kMusicMissing:
             f = {QStringLiteral("指定的音乐文件不存在：%1").arg(detail), Ui::Icon::Information,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <unordered_set>
 
 #include "draw/DrawKeyRules.h"
@@ -67,6 +68,7 @@ void DrawEngine::ClearQueueAndPool() {
     queue_.clear();
     cursor_ = 0;
     pool_.Clear();
+    poolPrize_ = -1;
 }
 
 void DrawEngine::BuildPrizeQueue() {
@@ -146,21 +148,6 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         return false;
     }
 
-    {
-        std::unordered_set<int32_t> winners;
-        if (!data_.AllowRepeat()) {
-            for (const auto& [prize, vec] : data_.Winners()) {
-                for (const auto& w : vec) winners.insert(w->candidate);
-            }
-        }
-        std::vector<int32_t> ids;
-        ids.reserve(data_.CandidateMap().size());
-        for (const auto& [id, c] : data_.CandidateMap()) {
-            if (data_.AllowRepeat() || !winners.count(id)) ids.push_back(id);
-        }
-        pool_.Reset(ids);
-    }
-
     BuildPrizeQueue();
     int64_t slotsLeft = 0;
     for (const Prize* p : queue_) {
@@ -172,18 +159,60 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         data_.SetDrawStatus(kAllPrizesDone, QString());
         return false;
     }
-    if (pool_.Remaining() == 0) {
+
+    // Each prize draws from its own pool: who takes part, passes its scope and its rule on
+    // earlier winners.
+    pools_ = PrizePools::FromModel(data_, queue_);
+    for (const Prize* p : queue_) {
+        if (p->count > data_.WinnerCount(p->id) && p->scope.Limits() &&
+            pools_.MemberCount(p->id) == 0) {
+            ClearQueueAndPool();
+            data_.SetDrawStatus(kNoneInScope, p->name);
+            return false;
+        }
+    }
+    const std::unordered_set<int32_t> winners = WinnerIds();
+    const auto isWinner = [&winners](int32_t id) { return winners.count(id) > 0; };
+    const std::vector<int32_t>& room = pools_.Room();
+    std::vector<uint8_t> anyPool(room.size(), 0);  // in some prize's pool
+    std::vector<uint8_t> onePool(room.size(), 0);  // in the pool of a prize without repeats
+    int64_t slotsWithoutRepeats = 0;
+    std::optional<ShowHost::Shortage> shortOfOne;  // the first prize short of its own people
+    for (const Prize* p : queue_) {
+        const int64_t left = int64_t(p->count) - data_.WinnerCount(p->id);
+        if (left <= 0) continue;
+        const PrizePools::Rule* rule = pools_.RuleOf(p->id);
+        const std::vector<int32_t> pool = pools_.PoolFor(p->id, isWinner);
+        for (int32_t id : pool) {
+            const size_t at = size_t(std::lower_bound(room.begin(), room.end(), id) - room.begin());
+            anyPool[at] = 1;
+            if (!rule->repeat) onePool[at] = 1;
+        }
+        if (rule->repeat) continue;
+        slotsWithoutRepeats += left;
+        if (!shortOfOne && int64_t(pool.size()) < left)
+            shortOfOne = ShowHost::Shortage{left, int64_t(pool.size()), p->name};
+    }
+    if (std::find(anyPool.begin(), anyPool.end(), 1) == anyPool.end()) {
         ClearQueueAndPool();
         data_.SetDrawStatus(kPoolEmpty, QString());
         return false;
     }
-    if (!data_.AllowRepeat() && int64_t(pool_.Remaining()) < slotsLeft) {
-        if (!host.AskToContinue(ShowHost::Shortage{slotsLeft, int64_t(pool_.Remaining())})) {
-            ClearQueueAndPool();
-            data_.SetDrawStatus(kOperatorDeclined, QString());
-            return false;
-        }
+    const int64_t withoutRepeats = std::count(onePool.begin(), onePool.end(), 1);
+    // With rules, the prize that is short of its own people is the one to name.
+    std::optional<ShowHost::Shortage> shortage;
+    if (shortOfOne && pools_.AnyRule(data_.AllowRepeat()))
+        shortage = shortOfOne;
+    else if (withoutRepeats < slotsWithoutRepeats)
+        shortage = ShowHost::Shortage{slotsWithoutRepeats, withoutRepeats, QString()};
+    if (shortage && !host.AskToContinue(*shortage)) {
+        ClearQueueAndPool();
+        data_.SetDrawStatus(kOperatorDeclined, QString());
+        return false;
     }
+    // The pool of the first prize is built when the show starts.
+    pool_.Clear();
+    poolPrize_ = -1;
     data_.SetDrawStatus(kOk, QString());
     return true;
 }
@@ -196,6 +225,23 @@ std::unique_ptr<RoundState> DrawEngine::NewRoundState(const AppData& data) {
     auto round = std::make_unique<RoundState>();
     round->title = data.Title();
     return round;
+}
+
+std::unordered_set<int32_t> DrawEngine::WinnerIds() const {
+    std::unordered_set<int32_t> ids;
+    for (const auto& [prize, vec] : data_.Winners())
+        for (const auto& w : vec) ids.insert(w->candidate);
+    return ids;
+}
+
+void DrawEngine::SwitchPool(const Prize* prize) {
+    if (!prize || prize->id == poolPrize_) return;
+    const PrizePools::Rule* rule = pools_.RuleOf(prize->id);
+    const std::unordered_set<int32_t> winners = WinnerIds();
+    pool_.Reset(
+        pools_.PoolFor(prize->id, [&winners](int32_t id) { return winners.count(id) > 0; }));
+    poolPrize_ = prize->id;
+    poolRepeat_ = rule && rule->repeat;
 }
 
 void DrawEngine::SyncRemaining() {
@@ -212,12 +258,12 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     stream_.reset();
     showId_ = ShowKeys::Hex(keys_->Commitment()).left(16);
     redrawPending_ = 0;
+    SwitchPool(CurrentQueuedPrize());
     round_ = NewRoundState();
-    round_->fingerprint = ShowKeys::Fingerprint(keys_->Commitment());
     round_->rehearsal = rehearsal_;
     SyncRemaining();
-    // The commitment is on disk before the room sees its fingerprint.
-    RecordShowStart();
+    // The commitment and the rules are on disk before the room sees their fingerprint.
+    round_->fingerprint = ShowKeys::Fingerprint(RecordShowStart());
     host.RunShow();
     RecordShowEnd();
     round_.reset();
@@ -226,6 +272,7 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     queue_.clear();
     cursor_ = 0;
     pool_.Clear();
+    poolPrize_ = -1;
     return true;
 }
 
@@ -294,6 +341,7 @@ void DrawEngine::AdvanceStep() {
     }
     if (round_->redraw == 0) {
         SetCurrentPrize(*round_, CurrentQueuedPrize()->id);
+        SwitchPool(CurrentQueuedPrize());
         ComputeRound();
     }
     if (n == RoundState::kPrize) {
@@ -338,7 +386,7 @@ void DrawEngine::CommitRound() {
         w->time = stamp;
         winners.push_back(std::move(w));
     }
-    pool_.Commit(ids, data_.AllowRepeat());
+    pool_.Commit(ids, poolRepeat_);
     stream_.reset();
     data_.Save(AppData::kSaveData);
 }
@@ -367,7 +415,7 @@ bool DrawEngine::VoidWinner(int index) {
     return true;
 }
 
-void DrawEngine::RecordShowStart() {
+ShowKeys::Key DrawEngine::RecordShowStart() {
     RecordEvents::ShowStart e;
     e.show = showId_;
     e.time = LocalTimeText(clock_());
@@ -380,7 +428,9 @@ void DrawEngine::RecordShowStart() {
         e.prizes.push_back({p->id, p->name, p->count, p->batch, data_.WinnerCount(p->id)});
     for (const auto& [prize, vec] : data_.Winners())
         for (const auto& w : vec) e.winners.emplace_back(w->prize, w->candidate);
+    e.seal = pools_.ToSeal();
     record_.Append(RecordEvents::Write(e));
+    return RecordEvents::SealedCommitment(e);
 }
 
 void DrawEngine::RecordRound(const QString& stamp) {

@@ -6,10 +6,12 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "draw/DrawPool.h"
 #include "draw/KeyedStream.h"
+#include "draw/PrizePools.h"
 #include "draw/RecordKeeper.h"
 #include "draw/RoundState.h"
 #include "draw/ShowKeys.h"
@@ -36,6 +38,8 @@ class DrawEngine {
         kDuplicateDrawKey = -6,
         kMusicMissing = -7,
         kOperatorDeclined = -8,
+        // A prize whose scope admits nobody who takes part; the detail is its name.
+        kNoneInScope = -9,
     };
 
     // Keeps the draw record of the model's folder from now on, the model's removals included.
@@ -114,7 +118,11 @@ class DrawEngine {
     void ClearQueueAndPool();
     // The round's copy of what the status line shows of the pool.
     void SyncRemaining();
-    void RecordShowStart();
+    std::unordered_set<int32_t> WinnerIds() const;
+    // Builds the pool of a prize when it comes up (nothing when it is up already).
+    void SwitchPool(const Prize* prize);
+    // Writes the show's start; returns what its fingerprint shows.
+    ShowKeys::Key RecordShowStart();
     void RecordRound(const QString& stamp);
     void RecordShowEnd();
 
@@ -125,7 +133,10 @@ class DrawEngine {
     std::vector<Prize*> queue_;
     size_t cursor_ = 0;
     std::unique_ptr<RoundState> round_;
-    DrawPool pool_;
+    PrizePools pools_;
+    DrawPool pool_;  // the current prize's
+    int32_t poolPrize_ = -1;
+    bool poolRepeat_ = false;
     std::unique_ptr<ShowKeys> keys_;
     std::unique_ptr<KeyedStream> stream_;  // the current round's key stream
     int keyIndex_ = 0;                     // rolling screens entered in this show

@@ -101,7 +101,7 @@ void DrawRecord::ContinueChain() {
         restartReason_ = QStringLiteral("damaged");
         return;
     }
-    if (obj.value(QLatin1String(RecordEvents::kVersion)).toInt() != kVersion) {
+    if (!KnownVersion(obj.value(QLatin1String(RecordEvents::kVersion)).toInt())) {
         restartReason_ = QStringLiteral("other-version");
         return;
     }

@@ -12,7 +12,11 @@
 // middle without breaking the chain. Each line is on disk (fsync) before Append returns.
 class DrawRecord {
   public:
-    static constexpr int kVersion = 1;
+    // 2: shows carry their rules (a seal) and draw each prize from a pool of its own. Lines of
+    // version 1 are still read and continued.
+    static constexpr int kVersion = 2;
+    static constexpr int kOldestVersion = 1;
+    static bool KnownVersion(int v) { return v >= kOldestVersion && v <= kVersion; }
     // Lines longer than this are damage, never read whole.
     static constexpr qint64 kMaxLineBytes = 64 * 1024 * 1024;
 

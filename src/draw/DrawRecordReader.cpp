@@ -63,7 +63,7 @@ bool DrawRecordReader::Next(Line& line) {
         line.status = Status::Damaged;
         return true;
     }
-    if (version.toInt() != DrawRecord::kVersion) {
+    if (!DrawRecord::KnownVersion(version.toInt())) {
         line.status = Status::OtherVersion;
         return true;
     }

@@ -8,15 +8,19 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "draw/DrawPool.h"
 #include "draw/DrawRecord.h"
 #include "draw/DrawRecordReader.h"
 #include "draw/KeyedStream.h"
+#include "draw/PrizePools.h"
+#include "draw/PrizeRuleText.h"
 #include "draw/RecordEvents.h"
 #include "draw/ShowKeys.h"
 #include "model/AppData.h"
+#include "model/PrizeScope.h"
 #include "model/Utilities.h"
 
 namespace {
@@ -82,6 +86,13 @@ class Replay {
         int nextKeyIndex = 1;
         bool allowRepeat = false;
         DrawPool pool;
+        // A show sealed with its rules draws each prize from a pool of its own, built when the
+        // prize comes up; older shows draw everything from one pool.
+        bool sealed = false;
+        PrizePools pools;
+        int32_t poolPrize = -1;
+        bool poolRepeat = false;
+        QStringList rules;  // the rules in force, one line a prize
         int rounds = 0;
         int winners = 0;
         bool ended = false;
@@ -101,6 +112,8 @@ class Replay {
     void Removal(const QJsonObject& e, qint64 line);
     void CloseShow();
     void Problem(qint64 line, const QString& text);
+    std::unordered_set<int32_t> WinnerIds() const;
+    void DescribeRules(const RecordEvents::ShowStart& start, Show& show);
     void AddWinner(int32_t prize, int32_t candidate, const QString& text, const QString& time,
                    bool baseline);
 
@@ -195,6 +208,17 @@ void Replay::StartShow(const QJsonObject& e, qint64 line) {
         return;
     }
     show->pool.Reset(start.pool);
+    if (start.seal) {
+        if (!PrizePools::FromSeal(*start.seal, show->pools)) {
+            show->problems.Add(S(u"开始记录中的抽奖规则无法读取，无法重放"));
+            show_ = std::move(show);
+            show_->nextKeyIndex = -1;
+            return;
+        }
+        show->sealed = true;
+        show->fingerprint = ShowKeys::Fingerprint(RecordEvents::SealedCommitment(start));
+        DescribeRules(start, *show);
+    }
 
     // The winners held when the show started must be exactly those the record accounts for.
     std::multimap<WinnerKey, Entry> snapshot;
@@ -256,6 +280,24 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
         show.nextKeyIndex = -1;
         return;
     }
+    if (show.sealed) {
+        // The prize's pool as the show built it when the prize came up: before this round's
+        // winners were known.
+        const PrizePools::Rule* rule = show.pools.RuleOf(r.prize);
+        if (!rule) {
+            show.problems.Add(label + S(u"：奖项不在本场开始时的记录中"));
+            show.nextKeyIndex = -1;
+        } else if (r.prize != show.poolPrize) {
+            const std::unordered_set<int32_t> winners = WinnerIds();
+            show.pool.Reset(show.pools.PoolFor(
+                r.prize, [&winners](int32_t id) { return winners.count(id) > 0; }));
+            show.poolPrize = r.prize;
+            show.poolRepeat = rule->repeat;
+        }
+        for (const auto& [id, text] : r.winners)
+            if (rule && !show.pools.Admits(r.prize, id))
+                show.problems.Add(label + S(u"：中奖者“%1”不在本奖项的抽奖范围内").arg(text));
+    }
     std::vector<int32_t> recorded;
     recorded.reserve(r.winners.size());
     for (const auto& [id, text] : r.winners) {
@@ -304,7 +346,31 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
         show.nextKeyIndex = -1;
         return;
     }
-    show.pool.Commit(picks, show.allowRepeat);
+    show.pool.Commit(picks, show.sealed ? show.poolRepeat : show.allowRepeat);
+}
+
+std::unordered_set<int32_t> Replay::WinnerIds() const {
+    std::unordered_set<int32_t> ids;
+    for (const auto& [key, entry] : state_) ids.insert(key.second);
+    return ids;
+}
+
+void Replay::DescribeRules(const RecordEvents::ShowStart& start, Show& show) {
+    const RecordEvents::Seal& seal = *start.seal;
+    if (!seal.excluded.empty())
+        show.rules << S(u"不参与抽奖：%1 人").arg(static_cast<qint64>(seal.excluded.size()));
+    for (const RecordEvents::PrizeRule& rule : seal.prizes) {
+        PrizeScope scope;
+        if (rule.limited) scope = PrizeScope{rule.field, rule.mode, rule.values};
+        const QStringList phrases = PrizeRuleText::Phrases(scope, rule.repeat, start.repeat);
+        if (phrases.isEmpty()) continue;
+        QString name = QString::number(rule.prize);
+        for (const RecordEvents::PrizeEntry& p : start.prizes)
+            if (p.id == rule.prize) name = p.name;
+        show.rules << S(u"奖项“%1”：").arg(name) + phrases.join(S(u"；")) +
+                          S(u"（范围内 %1 人）")
+                              .arg(static_cast<qint64>(show.pools.MemberCount(rule.prize)));
+    }
 }
 
 void Replay::EndShow(const QJsonObject& e, qint64 line) {
@@ -376,6 +442,7 @@ void Replay::CloseShow() {
         head += S(u"：未通过，") + show.problems.All().join(S(u"；"));
     }
     showLines_.Add(head);
+    for (const QString& rule : show.rules) showLines_.Add(S(u"    ") + rule);
     show_.reset();
 }
 

@@ -1,6 +1,9 @@
 #include "draw/RecordEvents.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+
+#include <sodium.h>
 
 #include "draw/RecordFormat.h"
 #include "draw/ShowKeys.h"
@@ -17,6 +20,76 @@ const QString kDeleteType = QStringLiteral("delete");
 const QString kVoidType = QStringLiteral("void");
 const QString kClearType = QStringLiteral("clear");
 const QString kEndType = QStringLiteral("end");
+
+// Flags packed eight to a byte, lowest bit first, in base64.
+QString PackFlags(const std::vector<uint8_t>& flags) {
+    QByteArray bytes((qsizetype(flags.size()) + 7) / 8, '\0');
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (flags[i])
+            bytes[qsizetype(i / 8)] = char(uint8_t(bytes[qsizetype(i / 8)]) | (1u << (i % 8)));
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+bool UnpackFlags(const QJsonValue& value, size_t count, std::vector<uint8_t>& flags) {
+    if (!value.isString()) return false;
+    const QByteArray text = value.toString().toLatin1();
+    const auto decoded =
+        QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.size() != (qsizetype(count) + 7) / 8) return false;
+    flags.assign(count, 0);
+    for (size_t i = 0; i < count; ++i)
+        flags[i] = (uint8_t(decoded.decoded[qsizetype(i / 8)]) >> (i % 8)) & 1u;
+    return true;
+}
+
+QJsonObject WriteSeal(const RecordEvents::Seal& seal) {
+    QJsonArray prizes;
+    for (const RecordEvents::PrizeRule& r : seal.prizes) {
+        QJsonObject rule{{QStringLiteral("id"), r.prize}, {QStringLiteral("repeat"), r.repeat}};
+        if (r.limited) {
+            rule.insert(QStringLiteral("field"), r.field);
+            rule.insert(QStringLiteral("mode"), r.mode);
+            rule.insert(QStringLiteral("values"), QJsonArray::fromStringList(r.values));
+            rule.insert(QStringLiteral("members"), PackFlags(r.members));
+        }
+        prizes.append(rule);
+    }
+    return QJsonObject{{QStringLiteral("room"), RecordFormat::PoolRuns(seal.room)},
+                       {QStringLiteral("excluded"), RecordFormat::PoolRuns(seal.excluded)},
+                       {QStringLiteral("prizes"), prizes}};
+}
+
+bool ReadSeal(const QJsonValue& value, size_t maxPool, RecordEvents::Seal& seal) {
+    if (!value.isObject()) return false;
+    const QJsonObject o = value.toObject();
+    if (!RecordFormat::ReadPoolRuns(o.value(QStringLiteral("room")), seal.room, maxPool) ||
+        !RecordFormat::ReadPoolRuns(o.value(QStringLiteral("excluded")), seal.excluded, maxPool) ||
+        !o.value(QStringLiteral("prizes")).isArray())
+        return false;
+    const QJsonArray prizes = o.value(QStringLiteral("prizes")).toArray();
+    // A hostile record must not make the replay hold a bitmap per prize for millions of them.
+    if (size_t(prizes.size()) * ((seal.room.size() + 7) / 8 + 1) > (size_t(1) << 30)) return false;
+    seal.prizes.clear();
+    for (const QJsonValue& v : prizes) {
+        const QJsonObject p = v.toObject();
+        RecordEvents::PrizeRule r;
+        if (!RecordFormat::ReadInt(p.value(QStringLiteral("id")), r.prize) ||
+            !p.value(QStringLiteral("repeat")).isBool())
+            return false;
+        r.repeat = p.value(QStringLiteral("repeat")).toBool();
+        r.limited = p.contains(QStringLiteral("members"));
+        if (r.limited) {
+            r.field = p.value(QStringLiteral("field")).toString();
+            r.mode = p.value(QStringLiteral("mode")).toString();
+            for (const QJsonValue& text : p.value(QStringLiteral("values")).toArray())
+                r.values.append(text.toString());
+            if (!UnpackFlags(p.value(QStringLiteral("members")), seal.room.size(), r.members))
+                return false;
+        }
+        seal.prizes.push_back(std::move(r));
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -42,7 +115,7 @@ QJsonObject RecordEvents::Write(const ShowStart& e) {
     }
     QJsonArray winners;
     for (const auto& [prize, candidate] : e.winners) winners.append(QJsonArray{prize, candidate});
-    return QJsonObject{
+    QJsonObject event{
         {Str(kType), kShowType},
         {QStringLiteral("show"), e.show},
         {QStringLiteral("time"), e.time},
@@ -54,6 +127,21 @@ QJsonObject RecordEvents::Write(const ShowStart& e) {
         {QStringLiteral("prizes"), prizes},
         {QStringLiteral("winners"), winners},
     };
+    if (e.seal) event.insert(QStringLiteral("seal"), WriteSeal(*e.seal));
+    return event;
+}
+
+RecordEvents::Key RecordEvents::SealedCommitment(const ShowStart& e) {
+    if (!e.seal) return e.commit;
+    const QByteArray seal = QJsonDocument(WriteSeal(*e.seal)).toJson(QJsonDocument::Compact);
+    Key digest;
+    crypto_hash_sha256_state state;
+    crypto_hash_sha256_init(&state);
+    crypto_hash_sha256_update(&state, e.commit.data(), e.commit.size());
+    crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(seal.constData()),
+                              static_cast<unsigned long long>(seal.size()));
+    crypto_hash_sha256_final(&state, digest.data());
+    return digest;
 }
 
 QJsonObject RecordEvents::Write(const Round& e) {
@@ -117,6 +205,12 @@ bool RecordEvents::Read(const QJsonObject& event, ShowStart& e, size_t maxPool, 
         RecordFormat::ReadPoolRuns(event.value(QStringLiteral("pool")), e.pool, maxPool) &&
         event.value(QStringLiteral("winners")).isArray();
     if (!ok) return false;
+    e.seal.reset();
+    if (event.contains(QStringLiteral("seal"))) {
+        Seal seal;
+        if (!ReadSeal(event.value(QStringLiteral("seal")), maxPool, seal)) return false;
+        e.seal = std::move(seal);
+    }
     e.prizes.clear();
     for (const QJsonValue& v : event.value(QStringLiteral("prizes")).toArray()) {
         const QJsonObject p = v.toObject();

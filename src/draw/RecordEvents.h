@@ -3,7 +3,10 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <QStringList>
+
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -34,6 +37,24 @@ class RecordEvents {
         int32_t batch = 0;
         int32_t drawn = 0;
     };
+    // What a prize's pool is built from, fixed when the show starts.
+    struct PrizeRule {
+        int32_t prize = 0;
+        bool repeat = false;  // earlier winners may win it
+        // Whether the scope limits anybody; the rest is set only then.
+        bool limited = false;
+        QString field;
+        QString mode;
+        QStringList values;
+        std::vector<uint8_t> members;  // one flag for each person of the room, in its order
+    };
+    // Who takes part in a show and who may win what: the room (everyone not marked 不参与抽奖),
+    // those marked, and each prize's rule. The fingerprint commits to it with the key.
+    struct Seal {
+        std::vector<int32_t> room;
+        std::vector<int32_t> excluded;
+        std::vector<PrizeRule> prizes;
+    };
     // A show begins: its commitment before the first roll, its rules, pool and prizes, and the
     // winners that stood when it began.
     struct ShowStart {
@@ -46,6 +67,8 @@ class RecordEvents {
         std::vector<int32_t> pool;
         std::vector<PrizeEntry> prizes;
         std::vector<std::pair<int32_t, int32_t>> winners;  // prize, candidate
+        // Shows recorded before prizes had rules have none: one pool for the whole show.
+        std::optional<Seal> seal;
     };
     // A round kept: its key (revealed now), how often it rolled and who won.
     struct Round {
@@ -91,8 +114,13 @@ class RecordEvents {
     static QJsonObject Write(const ShowEnd& e);
 
     // False when the commitment, the chain length (1..maxChain), the pool (at most maxPool
-    // ids) or the list of winners is missing or malformed. Malformed winner pairs are skipped.
+    // ids), the list of winners or the seal is missing or malformed. Malformed winner pairs
+    // are skipped.
     static bool Read(const QJsonObject& event, ShowStart& e, size_t maxPool, int32_t maxChain);
+
+    // The fingerprint's commitment: the key's alone for a show without a seal, else the
+    // SHA-256 of the key's commitment and the seal as written.
+    static Key SealedCommitment(const ShowStart& e);
     // False when the key index, key, prize, round, batch or roll count is missing or
     // malformed. Malformed winner pairs are skipped.
     static bool Read(const QJsonObject& event, Round& e);

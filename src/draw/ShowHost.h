@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 // What the draw engine needs from the windows: the question when there are fewer people than
@@ -11,6 +13,7 @@ class ShowHost {
     struct Shortage {
         int64_t slotsLeft = 0;
         int64_t candidates = 0;
+        QString prize;  // the one prize short of people; empty when the show as a whole is
     };
 
     virtual ~ShowHost() = default;

@@ -137,6 +137,9 @@ CelvexLibrary::TableOutcome CelvexLibrary::ImportTable(ImportKind kind, const QS
     if (outcome.success) {
         outcome.headerRow = result.headerRow;
         for (size_t k = 0; k < 4; ++k) outcome.columns[k] = result.columns[k];
+        outcome.groupColumn = result.groupColumn;
+        outcome.excludedColumn = result.excludedColumn;
+        outcome.takesPartColumn = result.takesPartColumn;
         outcome.replaced = result.replaced;
         outcome.encoding = result.encoding;
         size_t cellCount = 0;

@@ -40,6 +40,10 @@ class CelvexLibrary {
         std::vector<Cell> cells;
         int headerRow = -1;  // index into rows
         std::array<int, 4> columns{-1, -1, -1, -1};
+        // Named by the header only (-1 none): the group; who does not take part; who does.
+        int groupColumn = -1;
+        int excludedColumn = -1;
+        int takesPartColumn = -1;
         int replaced = 0;  // undecodable bytes of a text file shown as U+FFFD
         int encoding = 0;  // CELVEX_ENCODING_*
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "draw/PrizeRuleText.h"
 #include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
@@ -30,6 +31,10 @@ constexpr int kListPointSize = 32;
 // bottom of the built-in backgrounds.
 constexpr int kHelpOffset = 24;
 constexpr int kRehearsalPointSize = 28;
+// The rule of a prize under its name: as large as a heading, never below a size the back of the
+// hall reads.
+constexpr int kRuleLargestPointSize = 40;
+constexpr int kRuleFloorPointSize = 20;
 // Names never get smaller than this (at 1080 lines) to fit the widest of a roll.
 constexpr int kNamesFloorPointSize = 14;
 constexpr int kLargestNamesSize = 400;
@@ -504,6 +509,45 @@ QString ShowRenderer::StatusLineText(const RoundState& round) const {
     return text;
 }
 
+QString ShowRenderer::PrizeRuleLine(const RoundState& round) const {
+    const Prize* prize = data_.FindPrize(round.prizeId);
+    if (!prize) return QString();
+    const bool global = data_.AllowRepeat();
+    return PrizeRuleText::Phrases(prize->scope, prize->RepeatAllowed(global), global)
+        .join(QStringLiteral("　　"));
+}
+
+QRect ShowRenderer::PrizeRuleBox() const {
+    // The lowest part of the main area, below the prize text, above the status band.
+    const QRect& main = MainArea();
+    const int h = std::max(Scaled(40), main.height() / 6);
+    return QRect(main.left() + Scaled(20), main.bottom() - h - Scaled(10) + 1,
+                 main.width() - Scaled(40), h);
+}
+
+void ShowRenderer::DrawPrizeRule(QPainter& p, const RoundState& round) {
+    const QString text = PrizeRuleLine(round);
+    if (text.isEmpty()) return;
+    const QRect box = PrizeRuleBox();
+    // As large as fits on one line, from the size of a heading down to a legible floor; a rule
+    // naming many values is shortened rather than shrunk out of sight.
+    const DesignSymbol* symbol = data_.FindSymbol(DesignElement::PrizeInfo);
+    const QString family =
+        symbol && !symbol->FontName.isEmpty() ? symbol->FontName : kDefaultFamily;
+    int size = Scaled(kRuleLargestPointSize);
+    const int floor = Scaled(kRuleFloorPointSize);
+    while (size > floor && Font(family, size).metrics->horizontalAdvance(text) > box.width())
+        size -= 2;
+    const FontEntry& f = Font(family, std::max(size, floor));
+    const QString shown = f.metrics->elidedText(text, Qt::ElideRight, box.width());
+    const QColor color = symbol ? OpaqueFromReference(symbol->Color) : QColor(Qt::black);
+    p.setFont(f.font);
+    p.setPen(QColor::fromRgba(kShadowColor));
+    p.drawText(box.translated(1, 1), Qt::AlignCenter, shown);
+    p.setPen(color);
+    p.drawText(box, Qt::AlignCenter, shown);
+}
+
 void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
     const QString text = StatusLineText(round);
     if (text.isEmpty()) return;
@@ -598,6 +642,7 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
             if (!round.prizeText.isEmpty())
                 DrawTextElement(p, PrizeInfo, round.prizeText, MainArea(), 0.6, Align::Center,
                                 true);
+            DrawPrizeRule(p, round);
             DrawPicture(p, round, PictureColumn(), true);
             DrawStatusLine(p, round);
             break;

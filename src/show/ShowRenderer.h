@@ -100,6 +100,10 @@ class ShowRenderer {
 
     // The status line of the prize, rolling and winners screens (empty without a prize).
     QString StatusLineText(const RoundState& round) const;
+    // Who may win the current prize, as the prize screen says it under the prize (empty for a
+    // prize without a rule of its own), and where it stands.
+    QString PrizeRuleLine(const RoundState& round) const;
+    QRect PrizeRuleBox() const;
 
     // The bold show font of a family at a point size (cached).
     const QFont& ShowFont(const QString& family, int pointSize);
@@ -130,6 +134,7 @@ class ShowRenderer {
     void DrawPicture(QPainter& p, RoundState& round, const QRect& box, bool large);
     void DrawNames(QPainter& p, RoundState& round, bool outlined);
     void DrawStatusLine(QPainter& p, const RoundState& round);
+    void DrawPrizeRule(QPainter& p, const RoundState& round);
     void DrawHelpText(QPainter& p);
     void DrawFingerprint(QPainter& p, const RoundState& round);
     void DrawRehearsalMark(QPainter& p, const RoundState& round);

@@ -433,7 +433,7 @@ TEST(TerminationSignals, ASignalClosesEveryDialogInnermostFirst) {
 
 TEST(AppShowHost, TheShortageQuestionTellsPlacesAndPeopleLeft) {
     EXPECT_EQ(
-        AppShowHost::ShortageQuestion(ShowHost::Shortage{8, 5}),
+        AppShowHost::ShortageQuestion(ShowHost::Shortage{8, 5, QString()}),
         QStringLiteral("候选人数不足，本轮抽奖不能全部完成，要继续吗？\n详情：还剩 8 个中奖名额，"
                        "剩余候选人数为 5。规则中不允许重复中奖。"));
 }

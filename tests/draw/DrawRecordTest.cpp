@@ -136,7 +136,7 @@ TEST(DrawRecord, AnUnusableTailStartsANewSegmentAndKeepsWhatWasThere) {
     for (const Case& c :
          {Case{"{\"v\":1,\"seq\":0,\"prev\":\"\",\"type\":\"cl", "torn"},
           Case{"not json at all\n", "damaged"},
-          Case{"{\"v\":2,\"seq\":9,\"prev\":\"\",\"type\":\"x\"}\n", "other-version"}}) {
+          Case{"{\"v\":99,\"seq\":9,\"prev\":\"\",\"type\":\"x\"}\n", "other-version"}}) {
         SCOPED_TRACE(c.reason);
         TestFolder dir;
         dir.Write("r.jsonl", c.tail);

@@ -46,8 +46,8 @@ TEST(Gb2312Codec, KnowsExactlyTheCharactersOfGb2312) {
 // files valid in the encoding they declare, and come back unchanged.
 TEST(Gb2312Codec, FilesStayValidGb2312AndKeepEveryCharacter) {
     TestFolder dir;
-    const QString names[] = {QStringLiteral("张喆"), QStringLiteral("李玥"),
-                             QStringLiteral("王赟"), QStringLiteral("赵堃"),
+    const QString names[] = {QStringLiteral("张喆"),   QStringLiteral("李玥"),
+                             QStringLiteral("王赟"),   QStringLiteral("赵堃"),
                              QStringLiteral("朱镕基"), QStringLiteral("𠀀😀€·—")};
     {
         AppData data(dir.Path());

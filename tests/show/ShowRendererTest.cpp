@@ -583,3 +583,29 @@ TEST_F(ShowRendererTest, EveryScreenPaintsTheWholeImage) {
 }
 
 }  // namespace
+
+// The prize screen says who may win under the prize, in the text element's colour, and says
+// nothing for a prize without a rule of its own.
+TEST_F(ShowRendererTest, ThePrizeScreenAnnouncesThePrizesRule) {
+    const int plain = data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    const int rule = data_->AddPrize("新人奖", "手机", 2, 1, QString(), 1);
+    data_->FindPrize(rule)->scope = PrizeScope{"department", "only", {"研发部", "市场部"}};
+    data_->FindPrize(rule)->repeat = 1;
+    data_->FindSymbol(DesignElement::PrizeInfo)->Color = 0x00FFFF00;  // cyan, red in the low byte
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        auto r = MakeRenderer(mode);
+        RoundState round;
+        round.state = RoundState::kPrize;
+        round.prizeId = plain;
+        EXPECT_EQ(r->PrizeRuleLine(round), QString());
+        round.prizeId = rule;
+        EXPECT_EQ(r->PrizeRuleLine(round),
+                  QStringLiteral("本奖项仅限：研发部、市场部　　已中奖者可参与"));
+        QImage img = Target();
+        r->Paint(img, round);
+        const QRect box = r->PrizeRuleBox();
+        EXPECT_TRUE(r->MainArea().contains(box));
+        EXPECT_GT(CountColor(img, box, 0xFF00FFFF), 500);
+    }
+}
