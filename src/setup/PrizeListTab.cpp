@@ -47,7 +47,7 @@ PrizeListTab::PrizeListTab(AppData& data, QWidget* parent)
     list_->setHeaderLabels({QStringLiteral("序号"), QStringLiteral("奖项"), QStringLiteral("奖品"),
                             QStringLiteral("总数"), QStringLiteral("轮数"),
                             QStringLiteral("奖品图"), QStringLiteral("抽奖范围")});
-    static const int kWidths[kColumnCount] = {50, 90, 120, 60, 60, 150, 160};
+    static const int kWidths[kColumnCount] = {44, 86, 104, 48, 48, 90, 140};
     for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kWidths[c]);
     SetUpReportList(list_, QAbstractItemView::ExtendedSelection, true);
     list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
