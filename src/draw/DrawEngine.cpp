@@ -22,7 +22,15 @@ DrawEngine::DrawEngine(AppData& data)
       clock_([] { return std::time(nullptr); }),
       secretSource_([] { return ShowKeys::FromEntropy(); }) {}
 
-DrawEngine::~DrawEngine() = default;
+DrawEngine::~DrawEngine() {
+    EndShow();
+}
+
+void DrawEngine::EndShow() {
+    if (!session_) return;
+    session_->End();
+    session_.reset();
+}
 
 QString DrawEngine::DrawKeyText(const Candidate* c) const {
     if (!c) return QString();
@@ -252,23 +260,46 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     if (!ValidateDraw(host)) return false;
     cursor_ = 0;
     SkipCompletedPrizes();
-    keys_ = std::make_unique<ShowKeys>(secretSource_(), chainLength_);
-    keyIndex_ = 0;
     rolls_ = 0;
     stream_.reset();
-    showId_ = ShowKeys::Hex(keys_->Commitment()).left(16);
     redrawPending_ = 0;
+    poolPrize_ = -1;
     SwitchPool(CurrentQueuedPrize());
+    // The commitment and the rules are on disk before the room sees their fingerprint.
+    RecordEvents::ShowStart start = ShowStartEvent();
+    std::unique_ptr<ShowSession> rehearsal;
+    if (rehearsal_) {
+        rehearsal = std::make_unique<ShowSession>(record_, secretSource_(), chainLength_, clock_);
+        rehearsal->Begin(std::move(start));
+        show_ = rehearsal.get();
+    } else {
+        if (session_ && !session_->Covers(*start.seal)) EndShow();  // people or rules changed
+        if (session_) {
+            session_->Resume();
+        } else {
+            session_ = std::make_unique<ShowSession>(record_, secretSource_(), chainLength_, clock_);
+            session_->Begin(std::move(start));
+        }
+        show_ = session_.get();
+    }
     round_ = NewRoundState();
     round_->rehearsal = rehearsal_;
+    round_->fingerprint = show_->Fingerprint();
     SyncRemaining();
-    // The commitment and the rules are on disk before the room sees their fingerprint.
-    round_->fingerprint = ShowKeys::Fingerprint(RecordShowStart());
     host.RunShow();
-    RecordShowEnd();
+    if (!rehearsal_) {
+        // Every prize drawn ends the show; leaving it before only pauses it.
+        const bool allDrawn = std::none_of(queue_.begin(), queue_.end(), [this](const Prize* p) {
+            return data_.WinnerCount(p->id) < p->count;
+        });
+        if (allDrawn)
+            EndShow();
+        else
+            session_->Pause();
+    }
+    show_ = nullptr;
     round_.reset();
     stream_.reset();
-    keys_.reset();
     queue_.clear();
     cursor_ = 0;
     pool_.Clear();
@@ -348,9 +379,8 @@ void DrawEngine::AdvanceStep() {
         round_->selection.clear();
     } else if (n == RoundState::kRolling) {
         // Every rolling screen draws with a key of its own, revealed when its round is kept.
-        ++keyIndex_;
         rolls_ = 0;
-        if (keys_) stream_ = std::make_unique<KeyedStream>(keys_->RoundKey(keyIndex_));
+        if (show_) stream_ = std::make_unique<KeyedStream>(show_->NextRoundKey());
         RollSelection();
     } else if (n == RoundState::kWinners) {
         CommitRound();
@@ -415,12 +445,8 @@ bool DrawEngine::VoidWinner(int index) {
     return true;
 }
 
-ShowKeys::Key DrawEngine::RecordShowStart() {
+RecordEvents::ShowStart DrawEngine::ShowStartEvent() const {
     RecordEvents::ShowStart e;
-    e.show = showId_;
-    e.time = LocalTimeText(clock_());
-    e.commit = keys_->Commitment();
-    e.chain = keys_->ChainLength();
     e.field = data_.FieldType();
     e.repeat = data_.AllowRepeat();
     e.pool = pool_.PoolIds();
@@ -429,17 +455,13 @@ ShowKeys::Key DrawEngine::RecordShowStart() {
     for (const auto& [prize, vec] : data_.Winners())
         for (const auto& w : vec) e.winners.emplace_back(w->prize, w->candidate);
     e.seal = pools_.ToSeal();
-    record_.Append(RecordEvents::Write(e));
-    return RecordEvents::SealedCommitment(e);
+    return e;
 }
 
 void DrawEngine::RecordRound(const QString& stamp) {
-    if (!keys_) return;
+    if (!show_) return;
     const Prize* prize = data_.FindPrize(round_->prizeId);
     RecordEvents::Round e;
-    e.show = showId_;
-    e.keyIndex = keyIndex_;
-    e.key = keys_->RoundKey(keyIndex_);
     e.prize = round_->prizeId;
     e.prizeName = prize ? prize->name : QString();
     e.round = round_->roundNumber;
@@ -448,13 +470,7 @@ void DrawEngine::RecordRound(const QString& stamp) {
     e.redraw = round_->redraw > 0;
     e.time = stamp;
     for (const RoundSelection& s : round_->selection) e.winners.emplace_back(s.candidate, s.text);
-    record_.Append(RecordEvents::Write(e));
-}
-
-void DrawEngine::RecordShowEnd() {
-    if (!keys_) return;
-    record_.Append(RecordEvents::Write(
-        RecordEvents::ShowEnd{showId_, LocalTimeText(clock_()), keys_->Secret(), keyIndex_}));
+    show_->RecordRound(std::move(e));
 }
 
 int DrawEngine::ChooseDrawKeyField() {

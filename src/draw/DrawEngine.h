@@ -15,6 +15,7 @@
 #include "draw/RecordKeeper.h"
 #include "draw/RoundState.h"
 #include "draw/ShowKeys.h"
+#include "draw/ShowSession.h"
 
 class AppData;
 struct Candidate;
@@ -44,6 +45,7 @@ class DrawEngine {
 
     // Keeps the draw record of the model's folder from now on, the model's removals included.
     explicit DrawEngine(AppData& data);
+    // Ends a paused show: the program is closing.
     ~DrawEngine();
     DrawEngine(const DrawEngine&) = delete;
     DrawEngine& operator=(const DrawEngine&) = delete;
@@ -77,7 +79,16 @@ class DrawEngine {
     int ChooseDrawKeyField();
 
     bool ValidateDraw(ShowHost& host);
+    // Runs the show window until the operator leaves it. A show left before every prize is
+    // drawn is paused, and the next start resumes it (same keys, same fingerprint) unless the
+    // people or the rules changed meanwhile; then it ends and a new show begins. A rehearsal
+    // runs a show of its own and leaves a paused one as it was.
     bool StartDraw(ShowHost& host);
+    // Ends the paused show of the evening, revealing its secret ("结束本场").
+    void EndShow();
+    bool HasPausedShow() const { return session_ != nullptr; }
+    // The fingerprint of the paused show; empty when there is none.
+    QString PausedFingerprint() const { return session_ ? session_->Fingerprint() : QString(); }
     void AdvanceStep();
     void RollSelection();
 
@@ -109,9 +120,8 @@ class DrawEngine {
     std::vector<int32_t> CandidatePoolIds() const { return pool_.PoolIds(); }
     const std::vector<int32_t>& PendingList() const { return pool_.Pending(); }
 
-    // The keys of the running show (null when none runs) and how far it has got.
-    const ShowKeys* Keys() const { return keys_.get(); }
-    int KeyIndex() const { return keyIndex_; }
+    // How far the running show has got.
+    int KeyIndex() const { return show_ ? show_->KeyIndex() : 0; }
     int RollsThisRound() const { return rolls_; }
 
   private:
@@ -121,10 +131,8 @@ class DrawEngine {
     std::unordered_set<int32_t> WinnerIds() const;
     // Builds the pool of a prize when it comes up (nothing when it is up already).
     void SwitchPool(const Prize* prize);
-    // Writes the show's start; returns what its fingerprint shows.
-    ShowKeys::Key RecordShowStart();
+    RecordEvents::ShowStart ShowStartEvent() const;
     void RecordRound(const QString& stamp);
-    void RecordShowEnd();
 
     AppData& data_;
     RecordKeeper record_;
@@ -137,11 +145,10 @@ class DrawEngine {
     DrawPool pool_;  // the current prize's
     int32_t poolPrize_ = -1;
     bool poolRepeat_ = false;
-    std::unique_ptr<ShowKeys> keys_;
-    std::unique_ptr<KeyedStream> stream_;  // the current round's key stream
-    int keyIndex_ = 0;                     // rolling screens entered in this show
-    int rolls_ = 0;                        // rolls made on the current rolling screen
-    QString showId_;
+    std::unique_ptr<ShowSession> session_;  // the evening's show, paused between runs
+    ShowSession* show_ = nullptr;           // the one running: session_ or a rehearsal's
+    std::unique_ptr<KeyedStream> stream_;   // the current round's key stream
+    int rolls_ = 0;                         // rolls made on the current rolling screen
     int chainLength_ = ShowKeys::kChainLength;
     int redrawPending_ = 0;  // places voided on the current winners screen
     QString roundStamp_;     // time stamp of the last committed round

@@ -64,6 +64,13 @@ struct Entry {
     QString text;
     QString time;
     bool baseline = false;
+    int show = 0;  // the show that drew it; 0 for a baseline winner
+};
+// What became of a show's winners afterwards.
+struct Removals {
+    int voided = 0;
+    int interrupted = 0;
+    int deleted = 0;
 };
 using WinnerKey = std::pair<int32_t, int32_t>;  // prize, candidate
 
@@ -115,9 +122,19 @@ class Replay {
     std::unordered_set<int32_t> WinnerIds() const;
     void DescribeRules(const RecordEvents::ShowStart& start, Show& show);
     void AddWinner(int32_t prize, int32_t candidate, const QString& text, const QString& time,
-                   bool baseline);
+                   bool baseline, int show = 0);
+    // A closed show waits for the end of the record: later lines may still remove its winners.
+    struct Closed {
+        QString head;
+        bool passed = false;
+        bool ended = false;
+        QString problems;
+        QStringList rules;
+    };
 
     std::unique_ptr<Show> show_;
+    std::vector<Closed> closed_;
+    std::map<int, Removals> removals_;  // by show number
     int shows_ = 0;
     int rounds_ = 0;
     int baseline_ = 0;
@@ -136,10 +153,10 @@ void Replay::Problem(qint64 line, const QString& text) {
 }
 
 void Replay::AddWinner(int32_t prize, int32_t candidate, const QString& text, const QString& time,
-                       bool baseline) {
+                       bool baseline, int show) {
     if (tracked_ >= kMaxWinners) return;
     ++tracked_;
-    state_.emplace(WinnerKey{prize, candidate}, Entry{text, time, baseline});
+    state_.emplace(WinnerKey{prize, candidate}, Entry{text, time, baseline, show});
 }
 
 void Replay::Line(const DrawRecordReader::Line& line) {
@@ -180,6 +197,16 @@ void Replay::Line(const DrawRecordReader::Line& line) {
             tracked_ = 0;
             stateKnown_ = true;
             break;
+        case Type::Paused:
+            break;
+        case Type::Resumed: {
+            // Back after a pause: the next prize draws from a pool built anew.
+            RecordEvents::Pause e;
+            RecordEvents::Read(line.event, e);
+            if (show_ && e.show == show_->id) show_->poolPrize = -1;
+            else Problem(line.number, S(u"继续记录不属于当前这一场"));
+            break;
+        }
         case Type::Unknown:
             Problem(line.number, S(u"未知的记录类型"));
             break;
@@ -302,7 +329,7 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
     recorded.reserve(r.winners.size());
     for (const auto& [id, text] : r.winners) {
         recorded.push_back(id);
-        AddWinner(r.prize, id, text, r.time, false);
+        AddWinner(r.prize, id, text, r.time, false, show.number);
     }
     show.winners += static_cast<int>(recorded.size());
     if (show.nextKeyIndex < 0) return;  // an earlier fault already stopped the replay
@@ -419,6 +446,15 @@ void Replay::Removal(const QJsonObject& e, qint64 line) {
         Problem(line, S(u"删除了记录中没有的中奖者“%1”").arg(removal.text));
         return;
     }
+    if (pick->second.show > 0) {
+        Removals& of = removals_[pick->second.show];
+        if (!removal.voided)
+            ++of.deleted;
+        else if (removal.reason == QLatin1String("interrupted"))
+            ++of.interrupted;
+        else
+            ++of.voided;
+    }
     state_.erase(pick);
 }
 
@@ -429,20 +465,21 @@ void Replay::CloseShow() {
     if (!show.tailRounds.empty())
         show.problems.Add(S(u"%1 轮超出密钥链，本场未公开密钥，无法验证")
                               .arg(static_cast<int>(show.tailRounds.size())));
-    QString head = S(u"第 %1 场（%2，指纹 %3，%4 轮 %5 人）")
-                       .arg(show.number)
-                       .arg(show.time, show.fingerprint)
-                       .arg(show.rounds)
-                       .arg(show.winners);
-    if (show.problems.IsEmpty()) {
-        head += S(u"：通过");
-        if (!show.ended) head += S(u"（本场未正常结束，各轮已按逐轮公开的密钥验证）");
-    } else {
+    Closed closed;
+    closed.head = S(u"第 %1 场（%2，指纹 %3，%4 轮 %5 人）")
+                      .arg(show.number)
+                      .arg(show.time, show.fingerprint)
+                      .arg(show.rounds)
+                      .arg(show.winners);
+    closed.passed = show.problems.IsEmpty();
+    closed.ended = show.ended;
+    if (!closed.passed) {
         problemCount_ += show.problems.count;
-        head += S(u"：未通过，") + show.problems.All().join(S(u"；"));
+        closed.problems = show.problems.All().join(S(u"；"));
     }
-    showLines_.Add(head);
-    for (const QString& rule : show.rules) showLines_.Add(S(u"    ") + rule);
+    closed.rules = show.rules;
+    // The list of shows is bounded like every other list of the report.
+    if (closed_.size() < size_t(Lines::kMaxListed)) closed_.push_back(std::move(closed));
     show_.reset();
 }
 
@@ -488,6 +525,29 @@ void Replay::Finish(const AppData& data) {
 
 DrawVerifier::Report Replay::TakeReport() {
     DrawVerifier::Report report;
+    for (size_t i = 0; i < closed_.size(); ++i) {
+        const Closed& c = closed_[i];
+        QString line = c.head;
+        if (c.passed) {
+            line += S(u"：通过");
+            const auto r = removals_.find(int(i) + 1);
+            if (r != removals_.end()) {
+                QStringList parts;
+                if (r->second.voided) parts << S(u"%1 人未到场作废").arg(r->second.voided);
+                if (r->second.interrupted)
+                    parts << S(u"%1 人因程序中断作废").arg(r->second.interrupted);
+                if (r->second.deleted) parts << S(u"%1 人已删除").arg(r->second.deleted);
+                if (!parts.isEmpty()) line += S(u"（其中 ") + parts.join(S(u"，")) + S(u"）");
+            }
+            if (!c.ended) line += S(u"（本场未正常结束，各轮已按逐轮公开的密钥验证）");
+        } else {
+            line += S(u"：未通过，") + c.problems;
+        }
+        showLines_.Add(line);
+        for (const QString& rule : c.rules) showLines_.Add(S(u"    ") + rule);
+    }
+    if (shows_ > int(closed_.size()))
+        showLines_.Add(S(u"……另有 %1 场未列出").arg(shows_ - int(closed_.size())));
     report.lines = showLines_.All();
     report.lines += problems_.All();
     if (shows_ == 0) report.lines << S(u"记录中还没有抽奖。");

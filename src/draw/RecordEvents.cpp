@@ -20,6 +20,8 @@ const QString kDeleteType = QStringLiteral("delete");
 const QString kVoidType = QStringLiteral("void");
 const QString kClearType = QStringLiteral("clear");
 const QString kEndType = QStringLiteral("end");
+const QString kPauseType = QStringLiteral("pause");
+const QString kResumeType = QStringLiteral("resume");
 
 // Flags packed eight to a byte, lowest bit first, in base64.
 QString PackFlags(const std::vector<uint8_t>& flags) {
@@ -101,6 +103,8 @@ RecordEvents::Type RecordEvents::TypeOf(const QJsonObject& event) {
     if (type == kVoidType) return Type::Voided;
     if (type == kClearType) return Type::Cleared;
     if (type == kEndType) return Type::ShowEnd;
+    if (type == kPauseType) return Type::Paused;
+    if (type == kResumeType) return Type::Resumed;
     return Type::Unknown;
 }
 
@@ -190,6 +194,18 @@ QJsonObject RecordEvents::Write(const ShowEnd& e) {
         {QStringLiteral("secret"), ShowKeys::Hex(e.secret)},
         {QStringLiteral("rounds"), e.rounds},
     };
+}
+
+QJsonObject RecordEvents::Write(const Pause& e) {
+    return QJsonObject{{Str(kType), e.resumed ? kResumeType : kPauseType},
+                       {QStringLiteral("show"), e.show},
+                       {QStringLiteral("time"), e.time}};
+}
+
+void RecordEvents::Read(const QJsonObject& event, Pause& e) {
+    e.resumed = TypeOf(event) == Type::Resumed;
+    e.show = event.value(QStringLiteral("show")).toString();
+    e.time = event.value(QStringLiteral("time")).toString();
 }
 
 bool RecordEvents::Read(const QJsonObject& event, ShowStart& e, size_t maxPool, int32_t maxChain) {

@@ -27,7 +27,7 @@ class RecordEvents {
     // On the first line of a new segment: why the chain before it could not be continued.
     static constexpr const char* kRestart = "restart";
 
-    enum class Type { Unknown, ShowStart, Round, Deleted, Voided, Cleared, ShowEnd };
+    enum class Type { Unknown, ShowStart, Round, Deleted, Voided, Cleared, ShowEnd, Paused, Resumed };
     static Type TypeOf(const QJsonObject& event);
 
     struct PrizeEntry {
@@ -99,6 +99,13 @@ class RecordEvents {
         int64_t count = 0;
         QString time;
     };
+    // The operator left the show window, or came back to the same show: its next prize
+    // draws from a pool built anew.
+    struct Pause {
+        QString show;
+        QString time;
+        bool resumed = false;
+    };
     // A show ends and reveals its secret.
     struct ShowEnd {
         QString show;
@@ -112,6 +119,7 @@ class RecordEvents {
     static QJsonObject Write(const Removal& e);
     static QJsonObject Write(const Clear& e);
     static QJsonObject Write(const ShowEnd& e);
+    static QJsonObject Write(const Pause& e);
 
     // False when the commitment, the chain length (1..maxChain), the pool (at most maxPool
     // ids), the list of winners or the seal is missing or malformed. Malformed winner pairs
@@ -128,4 +136,5 @@ class RecordEvents {
     static bool Read(const QJsonObject& event, Removal& e);
     // False when the secret is missing or malformed; the show id is read either way.
     static bool Read(const QJsonObject& event, ShowEnd& e);
+    static void Read(const QJsonObject& event, Pause& e);
 };

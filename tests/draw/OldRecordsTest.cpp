@@ -49,7 +49,7 @@ TEST(OldRecords, AnEveningRecordedByAnEarlierVersionStillVerifies) {
     EXPECT_EQ(report.lines,
               QStringList({
                   QStringLiteral("第 1 场（2026-12-09 04:07:03，指纹 75A7 4F0C E3DC B737，3 轮 5 "
-                                 "人）：通过"),
+                                 "人）：通过（其中 1 人未到场作废，1 人已删除）"),
                   QStringLiteral("第 2 场（2026-12-09 04:07:06，指纹 C86A 17CD 1EAA 0986，3 轮 8 "
                                  "人）：通过"),
                   QStringLiteral("第 3 场（2026-12-09 04:07:09，指纹 2D15 D7DD 881F AF49，1 轮 4 "

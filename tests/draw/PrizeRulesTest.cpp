@@ -285,3 +285,81 @@ TEST(PrizeRules, TheRulesAreSealedAnnouncedInTheReportAndChecked) {
     report = DrawVerifier::Verify(party.dir.Path());
     EXPECT_FALSE(report.lines[0].contains(fingerprint)) << report.lines[0].toStdString();
 }
+
+// Leaving the show window pauses the show; the next start resumes it with the same keys and
+// fingerprint, so one show covers the evening. It ends when every prize is drawn, when the
+// operator ends it, or when the people or the rules changed meanwhile; a rehearsal in
+// between leaves it as it was.
+TEST(ShowSessions, LeavingPausesAndTheNextStartResumesTheSameShow) {
+    Party party(60);
+    const int32_t first = party.AddPrize("一等奖", 4, 2, 0).id;
+    party.AddPrize("二等奖", 6, 3, 1);
+    QString seen;
+    party.host.show = [&] {
+        seen = party.engine->Round()->fingerprint;
+        Play(*party.engine, 2);
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    ASSERT_TRUE(party.engine->HasPausedShow());
+    const QString fingerprint = seen;
+    EXPECT_EQ(party.engine->PausedFingerprint(), fingerprint);
+
+    // A rehearsal draws with keys of its own and writes nothing.
+    const qsizetype lines = party.Lines().size();
+    const auto mark = party.data->WinnerMark();
+    party.data->SetReadOnly(true);
+    party.engine->SetRehearsal(true);
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    party.engine->SetRehearsal(false);
+    party.data->SetReadOnly(false);
+    EXPECT_NE(seen, fingerprint);
+    EXPECT_EQ(party.Lines().size(), lines);
+    EXPECT_EQ(party.engine->PausedFingerprint(), fingerprint);
+    party.data->TrimWinnersTo(mark);
+
+    // A winner deleted while paused; then the same show goes on to its end.
+    party.data->RemoveWinner(party.data->WinnersOfPrize(first)->front().get());
+    party.host.show = [&] {
+        seen = party.engine->Round()->fingerprint;
+        Play(*party.engine);
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    EXPECT_EQ(seen, fingerprint);
+    EXPECT_FALSE(party.engine->HasPausedShow());
+    QStringList types;
+    for (const QByteArray& line : party.Lines())
+        types << QJsonDocument::fromJson(line).object()["type"].toString();
+    EXPECT_EQ(types.count("show"), 1);
+    EXPECT_EQ(types.count("pause"), 1);
+    EXPECT_EQ(types.count("resume"), 1);
+    EXPECT_EQ(types.back(), "end");
+    DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    EXPECT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+    EXPECT_TRUE(report.lines[0].contains(fingerprint));
+    EXPECT_TRUE(report.lines[0].contains(QStringLiteral("（其中 1 人已删除）")));
+}
+
+TEST(ShowSessions, ChangedRulesEndThePausedShowAndEndingItRevealsTheSecret) {
+    Party party(60);
+    Prize& prize = party.AddPrize("一等奖", 6, 3, 0);
+    QString seen;
+    party.host.show = [&] {
+        seen = party.engine->Round()->fingerprint;
+        Play(*party.engine, 1);
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    const QString before = seen;
+    prize.scope = Only("department", {"研发部"});
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    EXPECT_NE(seen, before);  // a new show under the new rule
+    ASSERT_TRUE(party.engine->HasPausedShow());
+    party.engine->EndShow();
+    EXPECT_FALSE(party.engine->HasPausedShow());
+    QStringList types;
+    for (const QByteArray& line : party.Lines())
+        types << QJsonDocument::fromJson(line).object()["type"].toString();
+    EXPECT_EQ(types,
+              QStringList({"show", "round", "pause", "end", "show", "round", "pause", "end"}));
+    const DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    EXPECT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+}
