@@ -119,6 +119,10 @@ ShowRenderer::FontEntry& ShowRenderer::Font(const QString& family, int pointSize
     return fonts_.emplace(key, std::move(e)).first->second;
 }
 
+QString ShowRenderer::DefaultFamily() {
+    return kDefaultFamily;
+}
+
 const QFont& ShowRenderer::ShowFont(const QString& family, int pointSize) {
     return Font(family, pointSize).font;
 }

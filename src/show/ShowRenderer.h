@@ -107,6 +107,8 @@ class ShowRenderer {
 
     // The bold show font of a family at a point size (cached).
     const QFont& ShowFont(const QString& family, int pointSize);
+    // The family of the show's fixed texts (status, help, questions).
+    static QString DefaultFamily();
 
   private:
     struct FontEntry {

@@ -14,6 +14,7 @@
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
+#include "show/PromptPainter.h"
 #include "show/ShowScreens.h"
 #include "ui/Ui.h"
 
@@ -107,7 +108,7 @@ QStringList ShowWindow::FinishedLines(const AppData& data) {
 
 void ShowWindow::Step() {
     DrawEngine& engine = engine_;
-    if (!engine.Round()) return;
+    if (!engine.Round() || prompt_) return;
     RoundState& round = *engine.Round();
     if (round.state == RoundState::kRolling) rollTimer_.stop();
     if (round.state == RoundState::kPrize && engine.RemainingCandidates() == 0) {
@@ -173,8 +174,16 @@ bool ShowWindow::IsStepKey(int key) const {
 void ShowWindow::keyPressEvent(QKeyEvent* event) {
     // Other keys do nothing (and never reach the dialog's default handling).
     event->accept();
+    if (prompt_) {
+        PromptKey(event);
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
-        reject();
+        const int state = Round().state;
+        if (state == RoundState::kWelcome || state == RoundState::kFinished)
+            reject();
+        else
+            AskToLeave();
         return;
     }
     if (!IsStepKey(event->key())) return;
@@ -204,36 +213,103 @@ int ShowWindow::EntryAt(const QPoint& pos) {
 
 void ShowWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton || Round().state != RoundState::kWinners) return;
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint at = scale_.ToPixels(event->position().toPoint());
+    if (prompt_) {
+        const ShowLayout& layout = renderer_.Geometry();
+        if (PromptPainter::YesButton(layout).contains(at)) Answer(true);
+        if (PromptPainter::NoButton(layout).contains(at)) Answer(false);
+        return;
+    }
+    if (Round().state != RoundState::kWinners) return;
     const int index = EntryAt(event->position().toPoint());
     if (index >= 0) AskToVoid(index);
 }
 
-void ShowWindow::AskToVoid(int index) {
-    RoundState& round = Round();
-    if (round.state != RoundState::kWinners || index < 0 || index >= int(round.selection.size()) ||
-        round.selection[size_t(index)].voided)
-        return;
-    const QString question =
-        QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].text);
-    Ui::Message m;
-    m.parent = this;
-    m.caption = QStringLiteral("Vantoria");
-    m.text = question;
-    m.icon = Ui::Icon::Question;
-    m.buttons = Ui::Buttons::YesNo;
-    // A stray click followed by Space to go on must not void anybody.
-    m.defaultNo = true;
-    if (Ui::ShowMessage(m) != Ui::Answer::Yes) return;
-    if (!engine_.VoidWinner(index)) return;
+void ShowWindow::OpenPrompt(ShowPrompt prompt) {
+    // The names stand still while the room reads the question; nothing is decided by it.
+    rollHeld_ = rollTimer_.isActive();
+    rollTimer_.stop();
+    prompt_ = std::move(prompt);
     fullRepaint_ = true;
     update();
+}
+
+void ShowWindow::AskToVoid(int index) {
+    RoundState& round = Round();
+    if (prompt_ || round.state != RoundState::kWinners || index < 0 ||
+        index >= int(round.selection.size()) || round.selection[size_t(index)].voided)
+        return;
+    voidIndex_ = index;
+    // 否 first: a stray click followed by Space to go on must not void anybody.
+    OpenPrompt(ShowPrompt{
+        QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].text),
+        QStringLiteral("作废后将为该名额补抽 1 人"), false});
+}
+
+void ShowWindow::AskToLeave() {
+    if (prompt_) return;
+    voidIndex_ = -1;
+    OpenPrompt(ShowPrompt{QStringLiteral("退出放映？"),
+                          QStringLiteral("本场抽奖将暂停，再次点击“开始抽奖”时继续，抽奖指纹不变"),
+                          false});
+}
+
+void ShowWindow::PromptKey(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Y:
+            Answer(true);
+            return;
+        case Qt::Key_N:
+        case Qt::Key_Escape:
+            Answer(false);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            prompt_->yesChosen = !prompt_->yesChosen;
+            fullRepaint_ = true;
+            update();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            // A held key is one answer, not an answer and then steps.
+            if (keys_.Press(event->key(), event->timestamp(), event->isAutoRepeat()))
+                Answer(prompt_->yesChosen);
+            return;
+        default:
+            return;
+    }
+}
+
+void ShowWindow::Answer(bool yes) {
+    if (!prompt_) return;
+    prompt_.reset();
+    const int index = voidIndex_;
+    voidIndex_ = -1;
+    fullRepaint_ = true;
+    update();
+    if (index < 0 && yes) {
+        reject();
+        return;
+    }
+    if (index >= 0 && yes) engine_.VoidWinner(index);
+    if (rollHeld_ && Round().state == RoundState::kRolling) rollTimer_.start();
+    rollHeld_ = false;
 }
 
 void ShowWindow::paintEvent(QPaintEvent* event) {
     if (buffer_.isNull()) return;
     if (fullRepaint_) {
         renderer_.Paint(buffer_, Round());
+        if (prompt_) {
+            QPainter p(&buffer_);
+            PromptPainter::Paint(p, renderer_.Geometry(), *prompt_, renderer_.DefaultFamily());
+        }
         fullRepaint_ = false;
         namesRepaint_ = false;
     } else if (namesRepaint_) {

@@ -5,9 +5,11 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 #include "show/MusicPlayer.h"
 #include "show/PixelScale.h"
+#include "show/ShowPrompt.h"
 #include "show/ShowRenderer.h"
 #include "stage/KeyStepFilter.h"
 
@@ -16,7 +18,9 @@ class DrawEngine;
 class RoundState;
 
 // The full-screen show: turns Space and Enter into steps of the draw, runs the rolling and
-// scrolling timers, plays the music and shows what the renderer painted. Esc leaves it.
+// scrolling timers, plays the music and shows what the renderer painted. Its questions (leave
+// the show? void an absent winner?) are asked on the show itself. Esc leaves it: at once on the
+// welcome and finished screens, after a question anywhere else.
 class ShowWindow : public QDialog {
     Q_OBJECT
   public:
@@ -29,8 +33,13 @@ class ShowWindow : public QDialog {
 
     // One step of the show, as a press of Space or Enter.
     void Step();
-    // Asks whether the winner of selection entry index is absent and voids it on Yes.
+    // Asks on the show whether the winner of selection entry index is absent; Yes voids it.
     void AskToVoid(int index);
+    // Asks on the show whether to leave it; Yes leaves.
+    void AskToLeave();
+    // The open question, if any, and its answer as the keys and clicks give it.
+    const std::optional<ShowPrompt>& Prompt() const { return prompt_; }
+    void Answer(bool yes);
     // The selection entry whose cell holds a point of the window; -1 when none.
     int EntryAt(const QPoint& pos);
     // Leaves at once: timers killed, music stopped, nothing recorded for a roll in progress.
@@ -38,6 +47,7 @@ class ShowWindow : public QDialog {
 
     ShowRenderer& Renderer() { return renderer_; }
     const QImage& Buffer() const { return buffer_; }
+    const PixelScale& Scale() const { return scale_; }
     bool IsRolling() const { return rollTimer_.isActive(); }
     bool IsScrolling() const { return scrollTimer_.isActive(); }
     // The finished list as the renderer shows it.
@@ -58,6 +68,8 @@ class ShowWindow : public QDialog {
     void RollTick();
     void ScrollTick();
     bool IsStepKey(int key) const;
+    void OpenPrompt(ShowPrompt prompt);
+    void PromptKey(QKeyEvent* event);
 
     AppData& data_;
     DrawEngine& engine_;
@@ -75,4 +87,7 @@ class ShowWindow : public QDialog {
     bool musicQueued_ = false;
     // Stands in when no show is running, so the window still paints a screen.
     std::unique_ptr<RoundState> idleRound_;
+    std::optional<ShowPrompt> prompt_;
+    int voidIndex_ = -1;     // the entry the open question voids; -1 when it asks to leave
+    bool rollHeld_ = false;  // the roll stopped while a question is open
 };

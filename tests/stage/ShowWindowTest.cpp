@@ -16,6 +16,7 @@
 #include "draw/RoundState.h"
 #include "draw/ShowHost.h"
 #include "model/AppData.h"
+#include "show/PromptPainter.h"
 #include "stage/DesignToolbox.h"
 #include "stage/DesignWindow.h"
 #include "stage/ShowWindow.h"
@@ -197,7 +198,9 @@ TEST_F(ShowWindowTest, OtherKeysDoNothingAndAHeldKeyStepsOnce) {
     }));
 }
 
-TEST_F(ShowWindowTest, EscDuringARollRecordsNothing) {
+// Esc asks first, on the show itself; No (the default, or Esc again) goes back to the roll,
+// Yes leaves and records nothing of it.
+TEST_F(ShowWindowTest, EscDuringARollAsksThenRecordsNothing) {
     AddCandidates(8);
     const int prize = data_->AddPrize("二等奖", "手机", 4, 2, QString(), 0);
     ASSERT_TRUE(Run([&](ShowWindow& w) {
@@ -205,7 +208,22 @@ TEST_F(ShowWindowTest, EscDuringARollRecordsNothing) {
         Press(w, Qt::Key_Space);
         ASSERT_TRUE(w.IsRolling());
         QTest::qWait(70);
+        for (int answer : {Qt::Key_Escape, Qt::Key_N, Qt::Key_Space}) {
+            Press(w, Qt::Key_Escape);
+            ASSERT_TRUE(w.Prompt().has_value());
+            EXPECT_EQ(w.Prompt()->text, QStringLiteral("退出放映？"));
+            EXPECT_FALSE(w.Prompt()->yesChosen);
+            EXPECT_FALSE(w.IsRolling());  // the names stand still under the question
+            Press(w, answer);
+            EXPECT_FALSE(w.Prompt().has_value());
+            EXPECT_TRUE(w.IsRolling());
+            EXPECT_TRUE(w.isVisible());
+            EXPECT_EQ(State(), RoundState::kRolling);
+        }
+        for (const QString& text : fake_.MessageTexts())  // no desktop box over the show
+            EXPECT_FALSE(text.contains(QStringLiteral("退出放映"))) << text.toStdString();
         Press(w, Qt::Key_Escape);
+        Press(w, Qt::Key_Y);
         EXPECT_FALSE(w.IsRolling());
         EXPECT_FALSE(w.isVisible());
     }));
@@ -365,17 +383,29 @@ TEST_F(ShowWindowTest, AbsentWinnersAreVoidedAndRedrawn) {
         const int32_t absentId = round.selection[1].candidate;
         const QPoint centre = round.selection[1].cell.center();
 
-        fake_.answers = {Ui::Answer::No, Ui::Answer::Yes, Ui::Answer::Yes};
-        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);  // No: nothing changes
-        EXPECT_EQ(data_->WinnerCount(prize), 3);
+        // The question is the show's own, 否 first: Space after a stray click voids nobody.
         QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
-        EXPECT_EQ(fake_.messages.back().text, absent + QStringLiteral(" 未到场，作废并补抽？"));
-        EXPECT_EQ(fake_.messages.back().buttons, Ui::Buttons::YesNo);
-        EXPECT_TRUE(fake_.messages.back().defaultNo);
+        ASSERT_TRUE(w.Prompt().has_value());
+        EXPECT_EQ(w.Prompt()->text, absent + QStringLiteral(" 未到场，作废并补抽？"));
+        EXPECT_FALSE(w.Prompt()->yesChosen);
+        Press(w, Qt::Key_Space);
+        EXPECT_FALSE(w.Prompt().has_value());
+        EXPECT_EQ(data_->WinnerCount(prize), 3);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        // The arrow keys choose 是, Enter answers.
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
+        Press(w, Qt::Key_Left);
+        EXPECT_TRUE(w.Prompt()->yesChosen);
+        Press(w, Qt::Key_Return);
         EXPECT_TRUE(round.selection[1].voided);
         EXPECT_EQ(data_->WinnerCount(prize), 2);
+        // A click on 是.
         QTest::mouseClick(&w, Qt::LeftButton, {}, round.selection[2].cell.center());
+        const QRect yes = w.Scale().ToLogical(PromptPainter::YesButton(w.Renderer().Geometry()));
+        QTest::mouseClick(&w, Qt::LeftButton, {}, yes.center());
         EXPECT_EQ(data_->WinnerCount(prize), 1);
+        for (const QString& text : fake_.MessageTexts())
+            EXPECT_FALSE(text.contains(QStringLiteral("未到场"))) << text.toStdString();
         // Saved at once.
         EXPECT_EQ(AppData(root_).WinnerCount(prize), 1);
 
@@ -444,11 +474,15 @@ TEST_F(ShowWindowTest, ScaledDesktopPaintsInDevicePixels) {
                   w.Buffer().convertToFormat(QImage::Format_RGB32));
         const RoundState& round = *engine_->Round();
         const QPoint centre = round.selection[1].cell.center() / ratio;
-        fake_.answers = {Ui::Answer::No};
         QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
-        ASSERT_FALSE(fake_.messages.empty());
-        EXPECT_EQ(fake_.messages.back().text,
+        ASSERT_TRUE(w.Prompt().has_value());
+        EXPECT_EQ(w.Prompt()->text,
                   round.selection[1].text + QStringLiteral(" 未到场，作废并补抽？"));
+        // The question's buttons are found in device pixels too.
+        const QRect no = PromptPainter::NoButton(w.Renderer().Geometry());
+        QTest::mouseClick(&w, Qt::LeftButton, {}, no.center() / ratio);
+        EXPECT_FALSE(w.Prompt().has_value());
+        EXPECT_FALSE(round.selection[1].voided);
     }));
 
     data_->SetLastFrame(2);  // the rolling screen: three elements to pick
