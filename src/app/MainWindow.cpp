@@ -218,6 +218,9 @@ void MainWindow::HandleNotice(int number, int argument) {
         case WM_REFRESH_WINNERS:
             RebuildWinnerPage();
             break;
+        case WM_END_SHOW:
+            engine_->EndShow();
+            break;
         case WM_PRIZES_CHANGED:
             data_.RemoveOrphanWinners();
             RebuildWinnerPage();
@@ -257,6 +260,7 @@ void MainWindow::StartDraw(bool rehearsal) {
     }
     if (ran) {
         RebuildWinnerPage();
+        if (winnerTab_) winnerTab_->SetShowPaused(engine_->HasPausedShow());
         return;
     }
     const DrawFailure f =

@@ -433,17 +433,34 @@ void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& 
     }
 }
 
-void ShowRenderer::StrikeThrough(QPainter& p, const QRect& cell, double width, QRgb color) {
-    // A voided winner stays readable, crossed out in the element's colour.
-    const double w = std::min(width + 2 * Scaled(8), double(cell.width()));
-    const QPointF centre = QRectF(cell).center();
+void ShowRenderer::MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em) {
+    // A voided winner stays readable but plainly out: dimmed (drawn so by the caller), struck
+    // through with a bold line, and "未到场" beside the name.
+    const double w = std::min(name.width() + 2 * Scaled(10), double(cell.width()));
+    const QPointF centre(name.center().x(), name.center().y());
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(
-        QPen(QColor::fromRgba(kOutlineColor | 0xFF000000), Scaled(9), Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(centre.x() - w / 2, centre.y()), QPointF(centre.x() + w / 2, centre.y()));
-    p.setPen(QPen(QColor::fromRgba(color), Scaled(5), Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(centre.x() - w / 2, centre.y()), QPointF(centre.x() + w / 2, centre.y()));
+    const QLineF line(centre.x() - w / 2, centre.y(), centre.x() + w / 2, centre.y());
+    p.setPen(QPen(QColor(60, 0, 0), std::max(6.0, em * 0.16), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(line);
+    p.setPen(QPen(Qt::white, std::max(3.0, em * 0.08), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(line);
+    // The badge: a third of the name's height, at its upper right, kept inside the cell.
+    const int badgeSize = std::max(Scaled(14), qRound(em * 72.0 / std::max(1, dpiY_) * 0.34));
+    const FontEntry& f = Font(kDefaultFamily, badgeSize);
+    const QString text = QStringLiteral("未到场");
+    const QSizeF size(f.metrics->horizontalAdvance(text) + 2 * Scaled(8),
+                      f.metrics->height() + Scaled(4));
+    QRectF badge(QPointF(name.right() - size.width() * 0.3, name.top() - size.height() * 0.35),
+                 size);
+    if (badge.right() > cell.right()) badge.moveRight(cell.right());
+    if (badge.top() < cell.top()) badge.moveTop(cell.top());
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(150, 0, 0, 235));
+    p.drawRoundedRect(badge, Scaled(6), Scaled(6));
+    p.setPen(Qt::white);
+    p.setFont(f.font);
+    p.drawText(badge, Qt::AlignCenter, text);
     p.restore();
 }
 
@@ -493,8 +510,12 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         // The text origin, centred in the cell; whole pixels so the copy needs no resampling.
         const QPoint origin(qRound(cell.center().x() - advance / 2),
                             qRound(cell.center().y() - height / 2 + ascent));
+        if (entry.voided) p.setOpacity(0.4);
         p.drawImage(origin + sprite.offset, sprite.image);
-        if (entry.voided) StrikeThrough(p, entry.cell, advance, look.color);
+        p.setOpacity(1.0);
+        if (entry.voided)
+            MarkVoided(p, entry.cell, QRectF(origin.x(), origin.y() - ascent, advance, height),
+                       height);
     }
 }
 
@@ -511,6 +532,12 @@ QString ShowRenderer::StatusLineText(const RoundState& round) const {
                          QStringLiteral(" 轮 ") + QString::number(prize->count) +
                          QStringLiteral(" 人  剩余候选人数：") + QString::number(round.remaining);
     return text;
+}
+
+QString ShowRenderer::PrizeScreenText(const RoundState& round) {
+    // A redraw for absent winners says so as large as the prize itself.
+    if (round.redraw > 0) return round.prizeText + QStringLiteral("\n补抽 %1 人").arg(round.redraw);
+    return round.prizeText;
 }
 
 QString ShowRenderer::PrizeRuleLine(const RoundState& round) const {
@@ -644,8 +671,8 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
         case RoundState::kPrize:
             DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
             if (!round.prizeText.isEmpty())
-                DrawTextElement(p, PrizeInfo, round.prizeText, MainArea(), 0.6, Align::Center,
-                                true);
+                DrawTextElement(p, PrizeInfo, PrizeScreenText(round), MainArea(), 0.6,
+                                Align::Center, true);
             DrawPrizeRule(p, round);
             DrawPicture(p, round, PictureColumn(), true);
             DrawStatusLine(p, round);

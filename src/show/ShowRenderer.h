@@ -103,6 +103,8 @@ class ShowRenderer {
     // Who may win the current prize, as the prize screen says it under the prize (empty for a
     // prize without a rule of its own), and where it stands.
     QString PrizeRuleLine(const RoundState& round) const;
+    // What the prize screen says in its large text: the prize, and "补抽 N 人" on a redraw.
+    static QString PrizeScreenText(const RoundState& round);
     QRect PrizeRuleBox() const;
 
     // The bold show font of a family at a point size (cached).
@@ -140,7 +142,8 @@ class ShowRenderer {
     void DrawHelpText(QPainter& p);
     void DrawFingerprint(QPainter& p, const RoundState& round);
     void DrawRehearsalMark(QPainter& p, const RoundState& round);
-    void StrikeThrough(QPainter& p, const QRect& cell, double width, QRgb color);
+    // name: where the name stands; em: its height in pixels.
+    void MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em);
     int Scaled(int size) const { return layout_.Scaled(size); }
     void DrawFinishedList(QPainter& p);
     void DrawSelectionOutline(QPainter& p, const RoundState& round);

@@ -15,6 +15,7 @@ enum NoticeNumber {
     WM_DESIGN_CHANGED = 5,  // design toolbox to design window
     WM_CANDIDATES_CHANGED = 7,
     WM_REHEARSE = 8,  // the rehearsal button of the control bar
+    WM_END_SHOW = 9,  // "结束本场" on the winner page
 };
 
 class NoticeEvent : public QEvent {

@@ -165,7 +165,7 @@ TEST_F(WinnerListTabTest, ListFollowsDrawOrderHidesOrphansAndCarriesTheRecords) 
 
 TEST_F(WinnerListTabTest, LayoutAndPainting) {
     MakePage(600, 400);
-    const QStringList labels = {"导出", "删除", "统计", "验证记录"};
+    const QStringList labels = {"导出", "删除", "统计", "验证记录", "结束本场"};
     for (int i = 0; i < WinnerListTab::kButtonCount; ++i) {
         EXPECT_EQ(tab_->Button(i)->text(), labels[i]);
         EXPECT_EQ(tab_->Button(i)->geometry(), QRect(QPoint(8 + 93 * i, 8), QSize(90, 30)));
