@@ -69,13 +69,19 @@ ShowRenderer::ShowRenderer(AppData& data)
 ShowRenderer::~ShowRenderer() = default;
 
 void ShowRenderer::Layout(const QRect& screen) {
-    layout_ = ShowLayout(screen, data_.PrizeUIType() == PrizeLayout::Picture);
+    // A built-in picture that is missing gives the plain gradient, which has no ornaments.
+    const QString background = data_.BackgroundList().SelectedPath();
+    layout_ = ShowLayout(screen, data_.PrizeUIType() == PrizeLayout::Picture,
+                         QFileInfo(background).isFile() ? ShowLayout::OrnamentsOf(background)
+                                                        : ShowLayout::Ornaments{});
     if (!background_.isNull() && background_.size() != ScreenRect().size()) background_ = QImage();
     pictures_.Clear();
 }
 
 void ShowRenderer::DropBackground() {
     background_ = QImage();
+    // Another picture has other ornaments to keep out of.
+    if (!ScreenRect().isEmpty()) Layout(ScreenRect());
 }
 
 void ShowRenderer::StartScroll() {
@@ -669,7 +675,8 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
             DrawFingerprint(p, round);
             break;
         case RoundState::kPrize:
-            DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
+            DrawTextElement(p, SmallTitle, round.title, layout_.TitleBox(), 0.6, Align::Bottom,
+                            true);
             if (!round.prizeText.isEmpty())
                 DrawTextElement(p, PrizeInfo, PrizeScreenText(round), MainArea(), 0.6,
                                 Align::Center, true);
@@ -679,7 +686,8 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
             break;
         case RoundState::kRolling:
         case RoundState::kWinners:
-            DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
+            DrawTextElement(p, SmallTitle, round.title, layout_.TitleBox(), 0.6, Align::Bottom,
+                            true);
             DrawTextElement(p, SmallPrizeInfo, round.prizeText, SmallPrizeBox(), 0.6, Align::Bottom,
                             false);
             DrawPicture(p, round, SmallPictureBox(), false);
