@@ -160,6 +160,10 @@ class AppData {
     // Page Down, Right and Down step the show like Space, as presentation remotes send them.
     bool PresenterKeys() const { return presenterKeys_; }
     void SetPresenterKeys(bool v) { presenterKeys_ = v; }
+    // The operator's key hint stays on every screen; otherwise it shows on the welcome screen
+    // and for a few seconds after each screen change.
+    bool AlwaysShowHelp() const { return alwaysShowHelp_; }
+    void SetAlwaysShowHelp(bool v) { alwaysShowHelp_ = v; }
 
     // Design elements
     DesignSymbol* FindSymbol(int32_t id) const;
@@ -241,6 +245,7 @@ class AppData {
     bool fieldTypeByOperator_ = false;
     QString showScreen_;
     bool presenterKeys_ = false;
+    bool alwaysShowHelp_ = false;
     MediaList musicList_;
     MediaList backgroundList_;
 

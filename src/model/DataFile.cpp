@@ -121,6 +121,8 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
             data.SetShowScreen(XmlDocument::Text(n));
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "PresenterKeys"))
             data.SetPresenterKeys(ParseInt(XmlDocument::Text(n)) != 0);
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "AlwaysShowHelp"))
+            data.SetAlwaysShowHelp(ParseInt(XmlDocument::Text(n)) != 0);
     }
 
     if (xmlNodePtr gen = doc->SelectFirst("//Vantoria/Setting/GenNumberList")) {
@@ -219,6 +221,8 @@ QByteArray DataFile::Serialize(const AppData& data) {
     XmlDocument::AddTextChild(setting, "ShowScreen", data.ShowScreen());
     XmlDocument::AddTextChild(setting, "PresenterKeys",
                               QString::number(data.PresenterKeys() ? 1 : 0));
+    XmlDocument::AddTextChild(setting, "AlwaysShowHelp",
+                              QString::number(data.AlwaysShowHelp() ? 1 : 0));
 
     xmlNodePtr winners = xmlNewChild(root, nullptr, BAD_CAST "WinnerList", nullptr);
     for (const auto& [prizeId, vec] : data.Winners()) {

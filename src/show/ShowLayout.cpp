@@ -55,6 +55,12 @@ ShowLayout::ShowLayout(const QRect& screen, bool pictureMode, const Ornaments& o
         smallPrizeBox_ = Edges(0, band, w, band + Scaled(80));
     }
     namesArea_ = mainArea_.adjusted(Scaled(20), Scaled(100), -Scaled(20), -Scaled(100));
+    // Wide enough for the QR code of 64 hex digits and "ABCD EF01 2345 6789" in large letters.
+    const int plateW = Scaled(660);
+    const int plateH = Scaled(210);
+    fingerprintPlate_ = Edges(w - frame - Scaled(16) - plateW, hs - Scaled(14) - plateH,
+                              w - frame - Scaled(16), hs - Scaled(14));
+    welcomeTitleBox_ = Edges(0, 0, w, fingerprintPlate_.top() - Scaled(10));
     const int namesTop = int(h * ornaments.namesTop);
     if (namesArea_.top() < namesTop) namesArea_.setTop(namesTop);
     if (ornaments.frame > 0 && namesArea_.right() >= w - frame) namesArea_.setRight(w - frame - 1);

@@ -37,6 +37,10 @@ class ShowLayout {
     const QRect& TopBand() const { return topBand_; }
     // The part of the top band the small title is fitted in: clear of the ornaments.
     const QRect& TitleBox() const { return titleBox_; }
+    // The plate of the show's fingerprint and its QR code, low at the right of the welcome and
+    // finished screens, and the welcome title's box above it.
+    const QRect& FingerprintPlate() const { return fingerprintPlate_; }
+    const QRect& WelcomeTitleBox() const { return welcomeTitleBox_; }
     const QRect& StatusBand() const { return statusBand_; }
     const QRect& WelcomeArea() const { return welcomeArea_; }
     const QRect& MainArea() const { return mainArea_; }
@@ -56,6 +60,8 @@ class ShowLayout {
     QRect screen_;
     QRect topBand_;
     QRect titleBox_;
+    QRect fingerprintPlate_;
+    QRect welcomeTitleBox_;
     QRect statusBand_;
     QRect welcomeArea_;
     QRect mainArea_;
