@@ -60,8 +60,9 @@ ShowLayout::ShowLayout(const QRect& screen, bool pictureMode, const Ornaments& o
     const int plateH = Scaled(210);
     fingerprintPlate_ = Edges(w - frame - Scaled(16) - plateW, hs - Scaled(14) - plateH,
                               w - frame - Scaled(16), hs - Scaled(14));
-    welcomeTitleBox_ = Edges(0, 0, w, fingerprintPlate_.top() - Scaled(10));
     const int namesTop = int(h * ornaments.namesTop);
+    // Below the ornaments of the upper corners, above the plate, inside the frame.
+    welcomeTitleBox_ = Edges(frame, namesTop, w - frame, fingerprintPlate_.top() - Scaled(10));
     if (namesArea_.top() < namesTop) namesArea_.setTop(namesTop);
     if (ornaments.frame > 0 && namesArea_.right() >= w - frame) namesArea_.setRight(w - frame - 1);
 }
