@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -55,11 +56,12 @@ Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
 QString DesktopUiBackend::AskFileName(const Ui::FileRequest& request) {
     const QString filter = Ui::QtFilter(request.filter);
     if (!request.save)
-        return QFileDialog::getOpenFileName(request.parent, QString(), QString(), filter);
-    QFileDialog dialog(request.parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileName(request.parent, QString(), request.folder, filter);
+    QFileDialog dialog(request.parent, QString(), request.folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.selectFile(request.initialName);
+    if (!request.initialName.isEmpty())
+        dialog.selectFile(QDir(request.folder).filePath(request.initialName));
     // The suffix is added by Ui itself so that every backend behaves the same.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
