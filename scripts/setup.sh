@@ -14,7 +14,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxml2-utils
   clang-14 libclang-rt-14-dev clang-format
-  lame ccache
+  lame ccache python3-openpyxl
   "$@"
 )
 

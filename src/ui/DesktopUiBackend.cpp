@@ -5,8 +5,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
+
+#include "ui/DefaultProgram.h"
 
 Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
     QMessageBox box(message.parent);
@@ -78,5 +81,7 @@ int DesktopUiBackend::Exec(QDialog& dialog) {
 }
 
 bool DesktopUiBackend::OpenWithDefaultProgram(const QString& path) {
+    // A folder always has a file manager; a file needs a program registered for its type.
+    if (!QFileInfo(path).isDir() && !DefaultProgram::ExistsFor(path)) return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
