@@ -142,16 +142,25 @@ void ShowWindow::Step() {
             Ui::Icon::Information);
         return;
     }
+    if (round.state == RoundState::kWinners && round.page + 1 < round.Pages()) {
+        // The next page of a large round before the show goes on.
+        ++round.page;
+        ShowHelp();
+        fullRepaint_ = true;
+        update();
+        return;
+    }
     data_.ResetSymbolFontSizes();
     engine.AdvanceStep();
 
     if (round.state == RoundState::kRolling) {
         // One size for every name this roll can show, so no name leaves its cell and the size
         // does not jump between ticks; the winners screen keeps it.
-        round.namesPointSize = renderer_.FitNamesFont(engine.EligibleKeyTexts(), round.batchSize);
+        renderer_.PlanNames(round, engine.EligibleKeyTexts());
         rollTimer_.start();
     } else if (round.state != RoundState::kWinners) {
         round.namesPointSize = 0;
+        round.perPage = round.columns = round.rows = round.page = 0;
     }
     if (round.state == RoundState::kFinished) {
         renderer_.Lines() = FinishedLines(data_);
@@ -232,7 +241,7 @@ int ShowWindow::EntryAt(const QPoint& pos) {
     RoundState& round = Round();
     const QPoint at = scale_.ToPixels(pos);
     for (size_t i = 0; i < round.selection.size(); ++i)
-        if (round.selection[i].cell.contains(at)) return int(i);
+        if (round.OnPage(i) && round.selection[i].cell.contains(at)) return int(i);
     return -1;
 }
 

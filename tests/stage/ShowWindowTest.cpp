@@ -525,4 +525,39 @@ TEST_F(ShowWindowTest, ScaledDesktopPaintsInDevicePixels) {
     }
 }
 
+// A round larger than one screen shows its winners page by page: each step shows the next page
+// with its number in the status band, a click voids a name of the page on screen only, and the
+// step after the last page goes on.
+TEST_F(ShowWindowTest, ALargeRoundIsShownPageByPage) {
+    AddCandidates(600);
+    const int prize = data_->AddPrize("阳光普照奖", "电影票", 500, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kRolling);
+        RoundState& round = *engine_->Round();
+        const int pages = round.Pages();
+        ASSERT_GT(pages, 1);
+        EXPECT_TRUE(w.Renderer().StatusLineText(round).contains(
+            QStringLiteral("正在抽取 500 人，分 %1 页显示").arg(pages)));
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 500);
+        for (int page = 0; page < pages; ++page) {
+            EXPECT_EQ(round.page, page);
+            EXPECT_TRUE(w.Renderer().StatusLineText(round).endsWith(
+                QStringLiteral("第 %1/%2 页").arg(page + 1).arg(pages)));
+            // The first cell of the page holds the page's first name.
+            w.repaint();
+            const size_t first = size_t(page * round.perPage);
+            const QPoint at = w.Scale().ToLogical(round.selection[first].cell).center();
+            EXPECT_EQ(w.EntryAt(at), int(first));
+            Press(w, Qt::Key_Space);
+        }
+        EXPECT_EQ(State(), RoundState::kFinished);
+        EXPECT_EQ(data_->WinnerCount(prize), 500);
+        w.reject();
+    }));
+}
+
 }  // namespace
