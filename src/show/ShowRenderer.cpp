@@ -532,7 +532,7 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         p.setClipRect(NamesArea(), Qt::IntersectClip);
         for (size_t i = 0; i < selection.size(); ++i)
             if (round.OnPage(i))
-                DrawPlainName(p, selection[i].cell, selection[i].text, f.font, look.color);
+                DrawPlainName(p, selection[i].cell, selection[i].Shown(), f.font, look.color);
         p.restore();
         return;
     }
@@ -542,7 +542,7 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     for (size_t i = 0; i < selection.size(); ++i) {
         if (!round.OnPage(i)) continue;
         const RoundSelection& entry = selection[i];
-        QString text = entry.text;
+        QString text = entry.Shown();
         double advance = f.pathMetrics->horizontalAdvance(text);
         if (advance > entry.cell.width()) {
             text = f.pathMetrics->elidedText(text, Qt::ElideRight, entry.cell.width());

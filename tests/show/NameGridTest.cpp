@@ -20,7 +20,8 @@ std::vector<RoundSelection> Round(int n) {
         QStringLiteral("李四 研发部"), QStringLiteral("司马相如 人力资源与行政管理部"),
         QStringLiteral("Alexander Chen 国际业务部")};
     std::vector<RoundSelection> out;
-    for (int i = 0; i < n; ++i) out.push_back(RoundSelection{i, kKeys[i % 5], QRect()});
+    for (int i = 0; i < n; ++i)
+        out.push_back(RoundSelection{i, kKeys[i % 5], QRect(), false, QString()});
     return out;
 }
 

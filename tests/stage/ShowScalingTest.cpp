@@ -34,7 +34,8 @@ class ShowScalingTest : public ::testing::Test {
     }
     static std::vector<RoundSelection> Names(const QStringList& texts) {
         std::vector<RoundSelection> out;
-        for (int i = 0; i < texts.size(); ++i) out.push_back(RoundSelection{i, texts[i], QRect()});
+        for (int i = 0; i < texts.size(); ++i)
+            out.push_back(RoundSelection{i, texts[i], QRect(), false, QString()});
         return out;
     }
 
