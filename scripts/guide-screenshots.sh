@@ -319,8 +319,33 @@ kill -TERM "$PID"
 wait "$PID"
 PID=
 echo "vantoria --verify on the example's folder:"
-"$APP/vantoria" --verify "$APP" | tee "$RUN/verify.txt"
+"$APP/vantoria" --verify "$APP" | tee "$RUN/verify-pass.txt"
 verify_status=${PIPESTATUS[0]}
+# What an auditor sees after tampering: a changed roll count in the record's first round, and a
+# winner taken out of data.xml.
+for kind in record data; do
+    mkdir -p "$RUN/$kind"
+    cp "$APP"/{cd.xml,data.xml,draw-record.jsonl} "$RUN/$kind/"
+done
+LC_ALL=C sed -i '2s/"rolls":\([0-9]\)/"rolls":1\1/' "$RUN/record/draw-record.jsonl"
+LC_ALL=C sed -i '0,/<Winner [^>]*\/>/s///' "$RUN/data/data.xml"
+for kind in record data; do
+    "$APP/vantoria" --verify "$RUN/$kind" >"$RUN/verify-$kind.txt"
+    [ $? = 1 ] || { echo "tampering with $kind went unnoticed" >&2; verify_status=1; }
+done
+
+# The page quotes these outputs between its verify markers, so they always match the pictures.
+fill_output() {  # marker file
+    local block
+    block=$(sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' "$2")
+    BLOCK="<pre>\$ vantoria --verify 复制的文件夹"$'\n'"$block</pre>" awk -v m="$1" '
+        $0 == "<!-- verify:" m " -->" { print; print ENVIRON["BLOCK"]; skip = 1; next }
+        $0 == "<!-- /verify:" m " -->" { skip = 0 }
+        !skip' "$PAGE" >"$PAGE.new" && mv "$PAGE.new" "$PAGE"
+}
+if [ -f "$PAGE" ]; then
+    for kind in pass record data; do fill_output "$kind" "$RUN/verify-$kind.txt"; done
+fi
 
 # --- shrink and place --------------------------------------------------------------------
 for f in "$RUN"/raw/*.png; do
@@ -348,6 +373,11 @@ if [ -f "$PAGE" ]; then
     while IFS= read -r src; do
         [ -f "$(dirname "$PAGE")/$src" ] || { echo "missing picture: $src" >&2; status=1; }
     done < <(grep -o '<img[^>]* src="[^"]*"' "$PAGE" | sed 's/.* src="\([^"]*\)"/\1/')
+    # A picture the page does not show only adds to the download.
+    for f in "$OUT"/*.png; do
+        grep -q "src=\"img/$(basename "$f")\"" "$PAGE" || echo "not used by the page: $f" >&2
+    done
+    grep -q '由 scripts/guide-screenshots.sh 填入' "$PAGE" && { echo "a verify output is missing" >&2; status=1; }
 fi
 total=$(cat "$OUT"/*.png | wc -c)
 echo "pictures: $(ls "$OUT"/*.png | wc -l), $((total / 1024)) KiB in all"
