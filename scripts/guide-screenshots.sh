@@ -5,27 +5,73 @@
 # screen changes.
 #
 #   bash scripts/guide-screenshots.sh [PROGRAM] [OUT]
+#   bash scripts/guide-screenshots.sh --check          # the page's pictures only
+#   bash scripts/guide-screenshots.sh --render [DIR]   # the page in headless chromium
 #
 # PROGRAM: the built program (default ./build/vantoria); libcelvex.so, image/, music/,
 # example/ and init.xml must stand beside it, as in a build tree. OUT: where the PNGs go
 # (default docs/guide/img). The program runs from a copy in $GUIDE_RUN (default
 # /tmp/guide-run), so its data files never touch the build tree or this machine's user.
-# KEEP=1 keeps the raw screenshots in $GUIDE_RUN/raw.
+# KEEP=1 keeps the raw screenshots in $GUIDE_RUN/raw. --render writes desktop.png (1280 px
+# wide) and phone.png (390 px) to DIR (default /tmp/guide-shots).
 set -u -o pipefail
 
 TOP=$(cd "$(dirname "$0")/.." && pwd)
+PAGE=${GUIDE_PAGE:-$TOP/docs/guide/index.html}
+LIMIT_BYTES=$((3 * 1024 * 1024))
+
+# Every picture the page shows exists, none lies unused, the quoted outputs are filled in, and
+# all pictures together stay under 3 MB. Prints the total; fails on any of these.
+check_page() {  # picture folder
+    local status=0 src f total
+    [ -f "$PAGE" ] || { echo "no page at $PAGE" >&2; return 1; }
+    while IFS= read -r src; do
+        [ -f "$(dirname "$PAGE")/$src" ] || { echo "missing picture: $src" >&2; status=1; }
+    done < <(grep -o '<img[^>]* src="[^"]*"' "$PAGE" | sed 's/.* src="\([^"]*\)"/\1/')
+    for f in "$1"/*.png; do
+        [ -e "$f" ] || continue
+        grep -q "src=\"img/$(basename "$f")\"" "$PAGE" || { echo "not used by the page: $f" >&2; status=1; }
+    done
+    if grep -q '由 scripts/guide-screenshots.sh 填入' "$PAGE"; then
+        echo "a --verify output is not filled in yet" >&2
+        status=1
+    fi
+    total=$(cat "$1"/*.png 2>/dev/null | wc -c)
+    echo "pictures: $(ls "$1"/*.png 2>/dev/null | wc -l), $((total / 1024)) KiB in all"
+    ((total <= LIMIT_BYTES)) || { echo "the pictures exceed 3 MB" >&2; status=1; }
+    return "$status"
+}
+
+if [ "${1:-}" = --check ]; then
+    check_page "$(dirname "$PAGE")/img"
+    exit
+fi
+if [ "${1:-}" = --render ]; then
+    shots=${2:-/tmp/guide-shots}
+    if ! command -v chromium >/dev/null; then
+        apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium \
+            >/dev/null || { echo "cannot install chromium" >&2; exit 1; }
+    fi
+    mkdir -p "$shots"
+    for size in desktop:1280,2000 phone:390,844; do
+        chromium --headless --no-sandbox --disable-gpu --hide-scrollbars \
+            --screenshot="$shots/${size%%:*}.png" --window-size="${size#*:}" "file://$PAGE" \
+            2>/dev/null || { echo "chromium failed" >&2; exit 1; }
+        echo "$shots/${size%%:*}.png"
+    done
+    exit
+fi
+
 PROGRAM=${1:-./build/vantoria}
 OUT=${2:-$TOP/docs/guide/img}
 RUN=${GUIDE_RUN:-/tmp/guide-run}
 # Named as the installed program's data folder is, since the control bar shows it.
 APP=$RUN/Vantoria
 EXAMPLES=$TOP/docs/guide/example
-PAGE=$TOP/docs/guide/index.html
 SCREEN_W=1920
 SCREEN_H=1080
 # Show pictures are halved: 960 px is as wide as the page ever shows them.
 SHOW_WIDTH=960
-LIMIT_BYTES=$((3 * 1024 * 1024))
 
 die() {
     echo "guide-screenshots: $*" >&2
@@ -365,21 +411,9 @@ for f in "$RUN"/raw/*.png; do
 done
 [ -n "${KEEP:-}" ] || rm -f "$RUN"/raw/small-*
 
-# --- checks: every picture the page uses exists, and all of them are small --------------
+# --- checks ------------------------------------------------------------------------------
 status=0
 # The show the pictures came from must check out, or the guide would show a broken evening.
 ((verify_status == 0)) || { echo "vantoria --verify failed on the example show" >&2; status=1; }
-if [ -f "$PAGE" ]; then
-    while IFS= read -r src; do
-        [ -f "$(dirname "$PAGE")/$src" ] || { echo "missing picture: $src" >&2; status=1; }
-    done < <(grep -o '<img[^>]* src="[^"]*"' "$PAGE" | sed 's/.* src="\([^"]*\)"/\1/')
-    # A picture the page does not show only adds to the download.
-    for f in "$OUT"/*.png; do
-        grep -q "src=\"img/$(basename "$f")\"" "$PAGE" || echo "not used by the page: $f" >&2
-    done
-    grep -q '由 scripts/guide-screenshots.sh 填入' "$PAGE" && { echo "a verify output is missing" >&2; status=1; }
-fi
-total=$(cat "$OUT"/*.png | wc -c)
-echo "pictures: $(ls "$OUT"/*.png | wc -l), $((total / 1024)) KiB in all"
-((total <= LIMIT_BYTES)) || { echo "the pictures exceed 3 MB" >&2; status=1; }
+check_page "$OUT" || status=1
 exit "$status"
