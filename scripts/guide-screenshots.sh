@@ -253,9 +253,17 @@ shot_window "$DIALOG" prize-dialog
 xdotool key Escape
 wait_for 10000 no_other_window >/dev/null || die "the prize dialog did not close"
 
-# The rules page as the import left it.
+# The rules page as the import left it, and the design preview behind 字体和颜色.
 click_tab 2
 shot_window "$MAIN" rules
+eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+click_at "$MAIN" $((WIDTH - 15 - 191)) $((90 + 175))
+wait_for 15000 show_window >/dev/null || die "no design preview"
+settle 3
+shot_screen show-design
+xdotool key Escape
+wait_for 10000 no_show_window >/dev/null || die "the design preview did not close"
+settle
 
 # A late addition brings a second 王磊: the preview flags it, the rules page names the rows.
 click_tab 0
