@@ -99,7 +99,7 @@ rm -rf "$RUN"
 mkdir -p "$APP" "$RUN/raw" "$RUN/home/Documents" "$RUN/runtime" "$OUT" || die "cannot create $RUN"
 chmod 700 "$RUN/runtime"
 cp "$PROGRAM" "$APP/vantoria" || die "cannot copy $PROGRAM"
-for f in libcelvex.so image music example init.xml; do
+for f in libcelvex.so image music sound example init.xml; do
     cp -r "$SRC/$f" "$APP/" || die "$SRC/$f is missing: is $PROGRAM in a build tree?"
 done
 # The file dialogs open in the documents folder: the example lists wait there.
