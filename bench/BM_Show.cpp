@@ -79,9 +79,10 @@ void BM_RollTick(benchmark::State& state, int w, int h, int names) {
         RoundState& round = *engine.Round();
         ShowRenderer renderer(*f.data);
         renderer.Layout(QRect(0, 0, w, h));
-        // As the show does when the roll starts: one size for every name of the pool.
-        round.namesPointSize = renderer.FitNamesFont(engine.EligibleKeyTexts(), round.batchSize);
-        QImage buffer(w, h, QImage::Format_ARGB32_Premultiplied);
+        // As the show does when the roll starts: the grid and one size for every name of the
+        // pool.
+        renderer.PlanNames(round, engine.EligibleKeyTexts());
+        QImage buffer(w, h, QImage::Format_RGB32);  // as the show window paints
         renderer.Paint(buffer, round);
         for (auto _ : state) {
             engine.RollSelection();
@@ -158,6 +159,8 @@ const int kRegistered = [] {
     benchmark::RegisterBenchmark("BM_RollTick/1920x1080/12", BM_RollTick, 1920, 1080, 12)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_RollTick/3840x2160/12", BM_RollTick, 3840, 2160, 12)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_RollTick/1920x1080/500", BM_RollTick, 1920, 1080, 500)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_FullPaint/1920x1080", BM_FullPaint, 1920, 1080)
         ->Unit(benchmark::kMillisecond);

@@ -1,13 +1,10 @@
 #include "show/ShowRenderer.h"
 
 #include <QFileInfo>
-#include <QGlyphRun>
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPen>
-#include <QRawFont>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <limits>
@@ -47,7 +44,6 @@ constexpr int kLargestFitSize = 2000;
 // Bounds of the small caches; a show only ever needs a handful of entries.
 constexpr size_t kMaxPictures = 32;
 constexpr size_t kMaxOutlineBytes = size_t(64) << 20;
-constexpr size_t kMaxGlyphBytes = size_t(48) << 20;
 constexpr size_t kMaxElementBytes = size_t(96) << 20;
 
 // Design colours keep red in the low byte; they are always drawn opaque.
@@ -67,8 +63,9 @@ ShowRenderer::ShowRenderer(AppData& data)
       measureDevice_(1, 1, QImage::Format_ARGB32_Premultiplied),
       pictures_(std::numeric_limits<size_t>::max(), kMaxPictures),
       outlines_(kMaxOutlineBytes),
-      glyphs_(kMaxGlyphBytes),
-      elements_(kMaxElementBytes) {}
+      elements_(kMaxElementBytes) {
+    namePainter_.SetDevice(&measureDevice_);
+}
 
 ShowRenderer::~ShowRenderer() = default;
 
@@ -110,7 +107,7 @@ void ShowRenderer::SyncResolution(const QImage& target) {
     measureDevice_.setDotsPerMeterY(target.dotsPerMeterY());
     fonts_.clear();
     outlines_.Clear();
-    glyphs_.Clear();
+    namePainter_.Clear();
     elements_.Clear();
 }
 
@@ -256,14 +253,15 @@ void ShowRenderer::EnsureBackground() {
         QImageReader reader(path);
         const QImage decoded = reader.read();
         if (!decoded.isNull()) {
+            // Opaque like the show's own buffer, so restoring it is a plain copy.
             background_ = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                              .convertToFormat(QImage::Format_RGB32);
             return;
         }
     }
 
     // The built-in look, kept as a ready image like a decoded file.
-    background_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    background_ = QImage(size, QImage::Format_RGB32);
     background_.fill(QColor::fromRgba(0xFFFF0000));
     QPainter p(&background_);
     const QRect& topBand = TopBand();
@@ -407,72 +405,6 @@ const ShowRenderer::Sprite& ShowRenderer::OutlinedName(const QString& text, cons
     return outlines_.Insert(key, std::move(sprite), bytes);
 }
 
-const ShowRenderer::Sprite& ShowRenderer::GlyphSprite(const QRawFont& font, quint32 glyph,
-                                                      QRgb color) {
-    const auto key = std::make_tuple(font.familyName(), font.styleName(),
-                                     qRound(font.pixelSize() * 64), glyph, color);
-    if (const Sprite* kept = glyphs_.Find(key)) return *kept;
-    Sprite sprite;
-    const QRect bounds = font.boundingRect(glyph).toAlignedRect().adjusted(-2, -2, 2, 2);
-    if (!bounds.isEmpty()) {
-        sprite.offset = bounds.topLeft();
-        sprite.image = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
-        sprite.image.fill(Qt::transparent);
-        QGlyphRun one;
-        one.setRawFont(font);
-        one.setGlyphIndexes({glyph});
-        one.setPositions({QPointF(-bounds.x(), -bounds.y())});
-        QPainter p(&sprite.image);
-        p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        p.setPen(QColor::fromRgba(color));
-        p.drawGlyphRun(QPointF(0, 0), one);
-    }
-    const size_t bytes = size_t(sprite.image.sizeInBytes());
-    return glyphs_.Insert(key, std::move(sprite), bytes);
-}
-
-void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& text,
-                                 const QFont& font, QRgb color) {
-    // Qt draws glyphs of this size from their outlines every time; the rolling names change
-    // fifty times a second, so each glyph is drawn once into a picture and copied after that.
-    QTextLayout layout(text, font, &measureDevice_);
-    QTextOption option(Qt::AlignLeft);
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (!line.isValid()) {
-        layout.endLayout();
-        return;
-    }
-    line.setLineWidth(1e6);
-    layout.endLayout();
-    if (line.naturalTextWidth() > cell.width()) {
-        // Only a name too long even at the smallest size gets here.
-        const QString shorter =
-            QFontMetricsF(font, &measureDevice_).elidedText(text, Qt::ElideRight, cell.width());
-        if (shorter != text) {
-            DrawPlainName(p, cell, shorter, font, color);
-            return;
-        }
-    }
-
-    const QRectF box(cell);
-    const QPointF origin(box.center().x() - line.naturalTextWidth() / 2,
-                         box.center().y() - line.height() / 2);
-    for (const QGlyphRun& run : layout.glyphRuns()) {
-        const QRawFont raw = run.rawFont();
-        const QList<quint32> indexes = run.glyphIndexes();
-        const QList<QPointF> positions = run.positions();
-        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
-            const Sprite& sprite = GlyphSprite(raw, indexes[i], color);
-            if (sprite.image.isNull()) continue;
-            const QPointF at = origin + positions[i];
-            p.drawImage(QPoint(qRound(at.x()), qRound(at.y())) + sprite.offset, sprite.image);
-        }
-    }
-}
-
 void ShowRenderer::MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em) {
     // A voided winner stays readable but plainly out: dimmed (drawn so by the caller), struck
     // through with a bold line, and "未到场" beside the name.
@@ -504,12 +436,10 @@ void ShowRenderer::MarkVoided(QPainter& p, const QRect& cell, const QRectF& name
     p.restore();
 }
 
-void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
-    auto& selection = round.selection;
+ShowRenderer::ElementLook ShowRenderer::NamesLook(RoundState& round, bool outlined) {
     const int id = outlined ? DesignElement::WinnerNames : DesignElement::RollingNames;
-    if (selection.empty()) return;
+    auto& selection = round.selection;
     if (selection.front().cell.isEmpty()) LayoutGrid(round);
-
     // In a show every name of the round has the size fitted when its roll started; set first,
     // so Look does not fit a size of its own inside the first 20 ms tick only to drop it.
     if (round.namesPointSize > 0)
@@ -517,6 +447,13 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
     if (round.namesPointSize > 0) look.size = round.namesPointSize;
     if (look.symbol) look.symbol->box = NamesArea();
+    return look;
+}
+
+void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
+    auto& selection = round.selection;
+    if (selection.empty()) return;
+    const ElementLook look = NamesLook(round, outlined);
     FontEntry& f = Font(look.family, look.size);
     if (outlined && !f.pathMetrics) {
         // Outlines are built at the em size in pixels of the target's resolution.
@@ -530,9 +467,13 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         // its edge on every paint; otherwise pieces of it would stay behind outside the area.
         p.save();
         p.setClipRect(NamesArea(), Qt::IntersectClip);
+        // Where the ink went, so the next tick restores no more than that.
+        ink_.clear();
         for (size_t i = 0; i < selection.size(); ++i)
             if (round.OnPage(i))
-                DrawPlainName(p, selection[i].cell, selection[i].Shown(), f.font, look.color);
+                ink_.push_back(namePainter_.Draw(p, selection[i].cell, selection[i].Shown(), f.font,
+                                                 look.color));
+        inkOf_ = {look.family, look.size, look.color};
         p.restore();
         return;
     }
@@ -734,6 +675,7 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
     if (target.isNull()) return;
     SyncResolution(target);
     EnsureBackground();
+    ink_.clear();  // the rolling names' ink is known again once they are drawn
 
     QPainter p(&target);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
@@ -782,19 +724,45 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
     DrawRehearsalMark(p, round);
 }
 
-void ShowRenderer::PaintNames(QImage& target, RoundState& round) {
-    if (target.isNull()) return;
+QRegion ShowRenderer::PaintNames(QImage& target, RoundState& round) {
+    if (target.isNull()) return QRegion();
     if (round.state != RoundState::kRolling && round.state != RoundState::kWinners) {
         Paint(target, round);
-        return;
+        return QRegion(ScreenRect());
     }
     SyncResolution(target);
     EnsureBackground();
 
+    QRegion dirty(NamesArea());
+    if (round.state == RoundState::kRolling && round.selectedElement < 0 && !ink_.empty() &&
+        !round.selection.empty()) {
+        // A tick changes only the names: what the last one inked and what this one will.
+        // The look the names will be drawn in; the last tick's ink counts only in the same.
+        const ElementLook look = NamesLook(round, false);
+        if (inkOf_ == std::make_tuple(look.family, look.size, look.color)) {
+            const QFont& font = Font(look.family, look.size).font;
+            QRegion next = InkedRegion();
+            for (size_t i = 0; i < round.selection.size(); ++i)
+                if (round.OnPage(i))
+                    next += namePainter_.Bounds(round.selection[i].cell, round.selection[i].Shown(),
+                                                font, look.color);
+            dirty = next & NamesArea();
+        }
+    }
+
     QPainter p(&target);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    // Rectangle by rectangle, and the names under a plain rectangular clip: a complex clip
+    // sends every blit through Qt's span painting, which wakes its thread pool each tick.
+    for (const QRect& r : dirty) DrawBackground(p, r);
     p.setClipRect(NamesArea());
-    DrawBackground(p, NamesArea());
     DrawNames(p, round, round.state == RoundState::kWinners);
     DrawSelectionOutline(p, round);
+    return dirty;
+}
+
+QRegion ShowRenderer::InkedRegion() const {
+    QRegion region;
+    for (const QRect& r : ink_) region += r;
+    return region;
 }

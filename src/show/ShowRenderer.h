@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "show/NameGrid.h"
+#include "show/NamePainter.h"
 #include "show/PrizePictures.h"
 #include "show/ShowLayout.h"
 #include "show/SpriteCache.h"
@@ -56,7 +58,8 @@ class ShowRenderer {
     // premultiplied).
     void Paint(QImage& target, RoundState& round);
     // Repaints only the names area (background piece, then the names): the rolling tick.
-    void PaintNames(QImage& target, RoundState& round);
+    // Returns the pixels it changed: on a rolling tick only where names were or now are.
+    QRegion PaintNames(QImage& target, RoundState& round);
 
     // Forgets the cached background; the next paint builds it from the current choice.
     void DropBackground();
@@ -141,6 +144,8 @@ class ShowRenderer {
     void DrawTextElement(QPainter& p, int id, const QString& text, const QRect& box, double ratio,
                          Align align, bool shadow);
     void DrawPicture(QPainter& p, RoundState& round, const QRect& box, bool large);
+    // The look of the round's names (its cells laid out first).
+    ElementLook NamesLook(RoundState& round, bool outlined);
     void DrawNames(QPainter& p, RoundState& round, bool outlined);
     void DrawStatusLine(QPainter& p, const RoundState& round);
     void DrawPrizeRule(QPainter& p, const RoundState& round);
@@ -165,9 +170,7 @@ class ShowRenderer {
     };
     const TextSprite& ElementSprite(const QString& text, const QString& family, int pointSize,
                                     QRgb color, int flags, bool shadow, const QSize& box);
-    const Sprite& GlyphSprite(const QRawFont& font, quint32 glyph, QRgb color);
-    void DrawPlainName(QPainter& p, const QRect& cell, const QString& text, const QFont& font,
-                       QRgb color);
+    QRegion InkedRegion() const;
     const Sprite& OutlinedName(const QString& text, const QString& family, int pointSize,
                                QRgb color);
 
@@ -188,14 +191,17 @@ class ShowRenderer {
     int dpiX_ = 96;
     int dpiY_ = 96;
     QImage measureDevice_;
+    NamePainter namePainter_;
+    // Where the rolling names' pixels fell on the last paint, and the face, size and colour
+    // they were drawn in.
+    std::vector<QRect> ink_;
+    std::tuple<QString, int, uint32_t> inkOf_;
 
     std::map<std::pair<QString, int>, FontEntry> fonts_;
     // Scaled prize pictures by prize, default-or-own, source size and target size.
     SpriteCache<std::tuple<int, bool, int, int, int, int>, QImage> pictures_;
     // Outlined winner names, ready to copy, by text, family, size and colour.
     SpriteCache<std::tuple<QString, QString, int, QRgb>, Sprite> outlines_;
-    // Glyphs of the rolling names, ready to copy, by face, size, glyph and colour.
-    SpriteCache<std::tuple<QString, QString, int, quint32, QRgb>, Sprite> glyphs_;
     // Drawn text elements, ready to copy, by text, look, alignment and box size.
     SpriteCache<std::tuple<QString, QString, int, QRgb, int, int, int>, TextSprite> elements_;
 };

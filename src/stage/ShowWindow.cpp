@@ -44,7 +44,7 @@ ShowWindow::ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent)
     setGeometry(screen);
     const QSize pixels = scale_.ToPixels(screen.size());
     renderer_.Layout(QRect(QPoint(0, 0), pixels));
-    buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    buffer_ = QImage(pixels, QImage::Format_RGB32);
 
     rollTimer_.setTimerType(Qt::PreciseTimer);
     rollTimer_.setInterval(kRollInterval);
@@ -199,8 +199,13 @@ void ShowWindow::RollTick() {
         return;
     }
     engine_.RollSelection();
-    namesRepaint_ = true;
-    update(scale_.ToLogical(renderer_.NamesArea()));
+    if (fullRepaint_ || prompt_ || buffer_.isNull()) {
+        update();
+        return;
+    }
+    // Painted now, so only the pixels that changed are sent to the screen.
+    const QRegion dirty = renderer_.PaintNames(buffer_, *round);
+    for (const QRect& r : dirty) update(scale_.ToLogical(r));
 }
 
 void ShowWindow::ScrollTick() {
@@ -365,12 +370,15 @@ void ShowWindow::paintEvent(QPaintEvent* event) {
             PromptPainter::Paint(p, renderer_.Geometry(), *prompt_, renderer_.DefaultFamily());
         }
         fullRepaint_ = false;
-        namesRepaint_ = false;
-    } else if (namesRepaint_) {
-        renderer_.PaintNames(buffer_, Round());
-        namesRepaint_ = false;
     }
     QPainter p(this);
     // Device pixels of the buffer onto the same device pixels of the screen.
-    p.drawImage(QRectF(event->rect()), buffer_, QRectF(scale_.ToPixels(event->rect())));
+    if (scale_.Ratio() == 1.0) {
+        // One to one: a plain copy of the opaque buffer.
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : event->region()) p.drawImage(r.topLeft(), buffer_, r);
+    } else {
+        for (const QRect& r : event->region())
+            p.drawImage(QRectF(r), buffer_, QRectF(scale_.ToPixels(r)));
+    }
 }

@@ -87,7 +87,6 @@ class ShowWindow : public QDialog {
     QImage buffer_;
     // What the buffer lacks before the next copy to the screen.
     bool fullRepaint_ = true;
-    bool namesRepaint_ = false;
     QTimer rollTimer_;
     QTimer scrollTimer_;
     QTimer helpTimer_;

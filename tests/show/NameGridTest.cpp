@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QRegion>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -133,6 +134,43 @@ TEST(NameGridPlanTest, HostileRoundsStillPlanAGrid) {
     // Pages share a round evenly rather than leaving a last page of one.
     const NameGrid big = NameGrid::Plan(area, 100000, {500, 130}, 18);
     EXPECT_LT(int64_t(big.pages - 1) * big.perPage, 100000);
+}
+
+// A rolling tick repaints only where the last names were and the new ones are, and leaves the
+// screen exactly as a full paint of the same names would.
+TEST_F(NameGridTest, ATickRepaintsOnlyTheNamesAndMatchesAFullPaint) {
+    const QSize screen(1920, 1080);
+    auto r = Renderer(screen, 0);
+    RoundState round;
+    round.state = RoundState::kRolling;
+    round.batchSize = 12;
+    round.selection = Round(12);
+    std::vector<QString> texts;
+    for (const RoundSelection& s : round.selection) texts.push_back(s.text);
+    r->PlanNames(round, texts);
+    QImage ticked(screen, QImage::Format_RGB32);
+    r->Paint(ticked, round);
+
+    // The next tick: other names, shorter ones among them, their cells laid out anew.
+    for (size_t i = 0; i < round.selection.size(); ++i) {
+        round.selection[i].text = i % 2 ? QStringLiteral("李四") : QStringLiteral("王芳 财务部");
+        round.selection[i].cell = QRect();
+    }
+    const QRegion dirty = r->PaintNames(ticked, round);
+    qint64 dirtyArea = 0;
+    for (const QRect& rect : dirty) dirtyArea += qint64(rect.width()) * rect.height();
+    const QRect area = r->NamesArea();
+    EXPECT_GT(dirtyArea, 0);
+    EXPECT_LT(dirtyArea, qint64(area.width()) * area.height() * 3 / 4);
+    EXPECT_TRUE(QRegion(area).contains(dirty.boundingRect()));
+
+    QImage full(screen, QImage::Format_RGB32);
+    r->Paint(full, round);
+    int differing = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (ticked.pixel(x, y) != full.pixel(x, y)) ++differing;
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
