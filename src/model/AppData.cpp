@@ -126,6 +126,11 @@ void AppData::AddCandidateRecord(std::unique_ptr<Candidate> candidate) {
     candidates_.push_back(std::move(candidate));
 }
 
+void AppData::ReleaseCandidates() {
+    candidateMap_.clear();
+    candidates_.clear();
+}
+
 void AppData::ClearCandidates() {
     candidateMap_.clear();
     candidates_.clear();

@@ -98,6 +98,9 @@ class AppData {
     void AddCandidateRecord(std::unique_ptr<Candidate> candidate);
     // Also clears every winner (told to the draw record).
     void ClearCandidates();
+    // Lets every candidate go but leaves the winners as they are: for replacing the list with
+    // one whose people keep their ids.
+    void ReleaseCandidates();
     const CandidateList& Candidates() const { return candidates_; }
     const std::map<int32_t, Candidate*>& CandidateMap() const { return candidateMap_; }
     Candidate* FindCandidate(int32_t id) const;

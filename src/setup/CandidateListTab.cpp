@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "celvex.h"
+#include "draw/ListReplacement.h"
 #include "model/AppData.h"
 #include "model/Utilities.h"
 #include "setup/CandidateFilter.h"
@@ -210,6 +211,46 @@ int CandidateListTab::AddImportedRows(const std::vector<CelvexLibrary::Fields>& 
     return keep;
 }
 
+bool CandidateListTab::ReplaceList(const ImportPreview& preview) {
+    std::vector<ListReplacement::Row> rows;
+    const auto& fields = preview.Rows();
+    rows.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (AllEmpty(fields[i])) continue;
+        ListReplacement::Row r{fields[i][0],
+                               fields[i][1],
+                               fields[i][2],
+                               fields[i][3],
+                               i < preview.Groups().size() ? preview.Groups()[i] : QString(),
+                               i < preview.Excluded().size() && preview.Excluded()[i] != 0};
+        rows.push_back(std::move(r));
+    }
+    const size_t people = rows.size();
+    ListReplacement replacement(data_, std::move(rows), preview.KeyField());
+    const int winners = replacement.KeptWinners() + replacement.DroppedWinners();
+    if (winners > 0) {
+        const QString text = QStringLiteral(
+                                 "替换名单将用文件中的 %1 人代替现有的 %2 人。\n"
+                                 "已中奖的 %3 人中，%4 人仍在新名单中（按“%5”核对），保留中奖记录；"
+                                 "其余 %6 人的中奖记录将被删除。\n确定替换吗？")
+                                 .arg(people)
+                                 .arg(data_.Candidates().size())
+                                 .arg(winners)
+                                 .arg(replacement.KeptWinners())
+                                 .arg(ImportPreviewDialog::KeyFieldLabel(preview.KeyField()))
+                                 .arg(replacement.DroppedWinners());
+        if (Ui::Tell(this, text, Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
+            return false;
+    }
+    WaitCursor wait;
+    model_->BeginReset();
+    replacement.Apply(data_);
+    model_->EndReset();
+    data_.Save(AppData::kSaveData);
+    SendNotice(parentWidget(), WM_REFRESH_WINNERS);
+    return true;
+}
+
 QString CandidateListTab::ImportFailureText(CelvexLibrary::ImportKind kind, int error) {
     // The bridge's -3 says "damaged workbook"; a text file that cannot be read is no workbook.
     if (kind == CelvexLibrary::ImportKind::Text && error == CELVEX_FAILED)
@@ -235,8 +276,12 @@ void CandidateListTab::Import(CelvexLibrary::ImportKind kind) {
         ImportPreviewDialog dialog(*preview, path, this);
         // Cancel leaves candidates and files as they were.
         if (Ui::Exec(dialog) != QDialog::Accepted) return;
-        WaitCursor wait;
-        AddImportedRows(preview->Rows(), preview->Groups(), preview->Excluded());
+        if (dialog.Replaces()) {
+            if (!ReplaceList(*preview)) return;
+        } else {
+            WaitCursor wait;
+            AddImportedRows(preview->Rows(), preview->Groups(), preview->Excluded());
+        }
     } else if (table.loaded) {
         Ui::Tell(this, ImportFailureText(kind, table.error));
     }

@@ -11,6 +11,7 @@
 class AppData;
 class CandidateFilter;
 class CandidateListModel;
+class ImportPreview;
 class QComboBox;
 class QMenu;
 class QPushButton;
@@ -40,6 +41,9 @@ class CandidateListTab : public QWidget {
     void Import(CelvexLibrary::ImportKind kind);
     // The message for a failed import: the bridge's text, but a text file is not called Excel.
     static QString ImportFailureText(CelvexLibrary::ImportKind kind, int error);
+    // 替换名单: the preview's rows take the list's place, asked first when winners exist;
+    // false when the operator said no.
+    bool ReplaceList(const ImportPreview& preview);
     // Appends the rows handed back by the bridge, skipping those with four empty fields, in one
     // view update, each with its group and whether it takes part when given. Returns how many
     // were added.

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -122,6 +123,14 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, const QString& 
     layout->addWidget(flags_, 1);
 
     auto* buttons = new QHBoxLayout;
+    append_ = new QRadioButton(QStringLiteral("追加"), this);
+    append_->setToolTip(QStringLiteral("把文件中的人加在现有名单之后"));
+    append_->setChecked(true);
+    replace_ = new QRadioButton(QStringLiteral("替换名单"), this);
+    replace_->setToolTip(
+        QStringLiteral("用文件中的人代替现有名单；仍在新名单中的中奖者保留中奖记录"));
+    buttons->addWidget(append_);
+    buttons->addWidget(replace_);
     buttons->addStretch(1);
     import_ = new QPushButton(QStringLiteral("导入"), this);
     import_->setDefault(true);
@@ -204,4 +213,8 @@ void ImportPreviewDialog::Refresh() {
     }
     flags_->addTopLevelItems(flagged);
     flags_->setVisible(!flags.empty());
+}
+
+bool ImportPreviewDialog::Replaces() const {
+    return replace_->isChecked();
 }

@@ -8,12 +8,14 @@ class ImportPreview;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 class QTreeWidget;
 
 // "导入预览": shows what an import would add before anything changes — the header found, the
 // file column behind each candidate column (editable), the first rows as they will be
 // imported, the count of rows and of empty rows left out, and the rows whose draw key is empty
-// or repeated. "导入" accepts, "取消" rejects; the caller imports the preview's rows on accept.
+// or repeated, and whether the rows are added to the list (追加) or replace it (替换名单).
+// "导入" accepts, "取消" rejects; the caller imports the preview's rows on accept.
 class ImportPreviewDialog : public QDialog {
     Q_OBJECT
   public:
@@ -31,6 +33,10 @@ class ImportPreviewDialog : public QDialog {
     QLabel* KeyLabel() const { return key_; }
     QPushButton* ImportButton() const { return import_; }
     QPushButton* CancelButton() const { return cancel_; }
+    QRadioButton* AppendButton() const { return append_; }
+    QRadioButton* ReplaceButton() const { return replace_; }
+    // "替换名单" chosen: the file's people take the place of the list (追加 is the default).
+    bool Replaces() const;
 
     static QString KeyFieldLabel(int field);
 
@@ -47,4 +53,6 @@ class ImportPreviewDialog : public QDialog {
     QTreeWidget* flags_ = nullptr;
     QPushButton* import_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QRadioButton* append_ = nullptr;
+    QRadioButton* replace_ = nullptr;
 };

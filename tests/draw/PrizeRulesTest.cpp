@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -15,9 +16,11 @@
 #include "draw/DrawEngine.h"
 #include "draw/DrawRecord.h"
 #include "draw/DrawVerifier.h"
+#include "draw/ListReplacement.h"
 #include "draw/ShowHost.h"
 #include "draw/ShowKeys.h"
 #include "model/AppData.h"
+#include "model/Winner.h"
 #include "support/TestFolder.h"
 
 // Rules per prize: who may win it, whether earlier winners may, and who never takes part. Each
@@ -418,4 +421,61 @@ TEST(ShowSessions, ChangedRulesEndThePausedShowAndEndingItRevealsTheSecret) {
               QStringList({"show", "round", "pause", "end", "show", "round", "pause", "end"}));
     const DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
     EXPECT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+}
+
+// 替换名单 on the day: people whose draw key is on the corrected list keep their ids, so their
+// wins stand and the earlier show still verifies; a winner left off the list is deleted and told
+// to the record; new people get ids nobody had, in the file's order.
+TEST(ListReplacementTest, WinnersOnTheNewListStayAndTheShowStillVerifies) {
+    Party party(12);
+    party.AddPrize("一等奖", 4, 1, 0);
+    party.host.show = [&] { Play(*party.engine); };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    std::vector<Winner*> winners;
+    party.data->WinnersInDrawOrder(winners);
+    ASSERT_EQ(winners.size(), 4u);
+    int32_t highest = 0;
+    for (const auto& c : party.data->Candidates()) highest = std::max(highest, c->id);
+
+    // The corrected file: every winner but the last, a department mended, two newcomers of
+    // whom the second repeats a kept name.
+    std::vector<ListReplacement::Row> rows;
+    std::vector<int32_t> keptIds;
+    for (size_t i = 0; i + 1 < winners.size(); ++i) {
+        const Candidate* c = party.data->FindCandidate(winners[i]->candidate);
+        rows.push_back({c->NO, c->name, QStringLiteral("新部门"), c->tel, QString(), false});
+        keptIds.push_back(c->id);
+    }
+    const QString droppedName = party.data->FindCandidate(winners.back()->candidate)->name;
+    rows.push_back({"9001", QStringLiteral("新人甲"), QStringLiteral("研发部"), "", "外包", false});
+    rows.push_back({"9002", rows.front().name, QStringLiteral("研发部"), "", QString(), true});
+
+    ListReplacement replacement(*party.data, rows, 1);
+    EXPECT_EQ(replacement.KeptWinners(), 3);
+    EXPECT_EQ(replacement.DroppedWinners(), 1);
+    EXPECT_EQ(replacement.Matched(), 3);
+    replacement.Apply(*party.data);
+
+    const auto& list = party.data->Candidates();
+    ASSERT_EQ(list.size(), rows.size());
+    for (size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i]->name, rows[i].name);
+        EXPECT_EQ(list[i]->index, int(i));
+        if (i < keptIds.size()) {
+            EXPECT_EQ(list[i]->id, keptIds[i]);
+        } else {
+            EXPECT_GT(list[i]->id, highest);
+        }
+    }
+    EXPECT_EQ(list[3]->group, QStringLiteral("外包"));
+    EXPECT_TRUE(list[4]->excluded);
+    EXPECT_EQ(party.data->TotalWinners(), 3u);
+    EXPECT_EQ(party.data->FindCandidate(keptIds[0])->department, QStringLiteral("新部门"));
+
+    party.data->Save(AppData::kSaveData | AppData::kSaveCandidates);
+    DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    EXPECT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+    EXPECT_TRUE(report.lines[0].contains(QStringLiteral("（其中 1 人已删除）")))
+        << report.lines.join('\n').toStdString();
+    EXPECT_TRUE(party.Lines().back().contains(droppedName.toUtf8()));
 }

@@ -6,10 +6,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -459,6 +461,48 @@ TEST_F(CandidateListTabTest, PeopleAreLeftOutOfTheDrawFromTheSelection) {
     tab_->SetSelectedExcluded(false);
     EXPECT_EQ(tab_->List()->model()->rowCount(), 1);
     EXPECT_EQ(tab_->CountText(), QStringLiteral("共: 5  参加抽奖: 4"));
+}
+
+// 替换名单: with winners on the list it asks first and changes nothing on 否; on 是 the file's
+// people take the list's place, the winner still on it stays, the other is deleted.
+TEST_F(CandidateListTabTest, ReplacingTheListAsksAndKeepsTheWinnersStillOnIt) {
+    MakePage(3);
+    data_->SetFieldType(1, true);  // by name
+    const int32_t prize = data_->AddPrize("一等奖", "", 2, 1, "", 0);
+    for (int i : {0, 2}) {
+        const Candidate* c = data_->Candidates()[size_t(i)].get();
+        data_->AddWinner(std::make_unique<Winner>(
+            Winner{prize, c->id, c->name, QStringLiteral("2026-12-24 20:00:00")}));
+    }
+    const int32_t keptId = data_->Candidates()[0]->id;
+    auto replace = [](ImportPreviewDialog& d) {
+        EXPECT_TRUE(d.AppendButton()->isChecked());  // 追加 unless chosen otherwise
+        d.ReplaceButton()->click();
+    };
+    const QByteArray file = "编号,姓名\nX1,P0\nX2,新人\n";
+    fake_.answers.push_back(Ui::Answer::No);
+    AnswerPreview(true, replace);
+    ImportText(file);
+    ASSERT_EQ(fake_.messages.size(), 1u);
+    EXPECT_TRUE(fake_.messages[0].text.contains(
+        QStringLiteral("已中奖的 2 人中，1 人仍在新名单中（按“姓名”核对），保留中奖记录；其余 1 "
+                       "人的中奖记录将被删除。")))
+        << fake_.messages[0].text.toStdString();
+    EXPECT_EQ(tab_->Model()->rowCount(), 3);
+    EXPECT_EQ(data_->TotalWinners(), 2u);
+
+    fake_.answers.push_back(Ui::Answer::Yes);
+    AnswerPreview(true, replace);
+    ImportText(file);
+    EXPECT_EQ(Column(2), QStringList({"P0", "新人"}));
+    EXPECT_EQ(Column(1), QStringList({"X1", "X2"}));
+    ASSERT_EQ(data_->TotalWinners(), 1u);
+    EXPECT_EQ(data_->WinnersOfPrize(prize)->front()->candidate, keptId);
+    EXPECT_EQ(data_->FindCandidate(keptId)->NO, QStringLiteral("X1"));
+    EXPECT_EQ(CandidatesOnDisk(), 2u);
+    EXPECT_EQ(AppData(folder_.Path()).TotalWinners(), 1u);
+    EXPECT_NE(std::find(owner_.notices.begin(), owner_.notices.end(), WM_REFRESH_WINNERS),
+              owner_.notices.end());
 }
 
 }  // namespace
