@@ -64,7 +64,10 @@ measure() {  # width height names
     event "$app" "$n"
     Xvfb "$DISPLAY_NO" -screen 0 "${w}x${h}x24" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
-    sleep 1
+    for i in $(seq 50); do
+        DISPLAY=$DISPLAY_NO xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        sleep 0.1
+    done
     DISPLAY=$DISPLAY_NO HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/home/run SDL_AUDIODRIVER=dummy \
         QT_QPA_PLATFORM=xcb "$app/vantoria" >"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!

@@ -7,12 +7,14 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 
 #include <algorithm>
 #include <memory>
 
 #include "celvex.h"
+#include "draw/DrawKeyRules.h"
 #include "draw/ListReplacement.h"
 #include "model/AppData.h"
 #include "model/Utilities.h"
@@ -93,6 +95,8 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
         filter_->SetMode(CandidateFilter::Mode(index));
         update();
     });
+    connect(rowMenu_->addAction(QStringLiteral("修改…")), &QAction::triggered, this,
+            [this] { EditCurrentRow(); });
     connect(rowMenu_->addAction(QStringLiteral("设为不参与抽奖")), &QAction::triggered, this,
             [this] { SetSelectedExcluded(true); });
     connect(rowMenu_->addAction(QStringLiteral("恢复参与抽奖")), &QAction::triggered, this,
@@ -104,6 +108,11 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
     connect(list_, &QTreeView::customContextMenuRequested, this, &CandidateListTab::ShowRowMenu);
     SetUpReportList(list_, QAbstractItemView::ExtendedSelection, false);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Double-click or F2 opens the row in a dialog that checks it as an import would.
+    connect(list_, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex&) { EditCurrentRow(); });
+    auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), list_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(f2, &QShortcut::activated, this, &CandidateListTab::EditCurrentRow);
     list_->setFrameShape(QFrame::NoFrame);
     QHeaderView* header = list_->header();
     header->setSectionResizeMode(QHeaderView::Interactive);
@@ -138,6 +147,51 @@ std::vector<int> CandidateListTab::SelectedRows() const {
     for (const QModelIndex& index : picked) rows.push_back(filter_->mapToSource(index).row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+QString CandidateListTab::EditProblem(int row, const CandidateEditDialog::Values& v) const {
+    const int field = data_.FieldType();
+    const QString key =
+        DrawKeyRules::Text(v[CandidateEditDialog::kNumber], v[CandidateEditDialog::kName],
+                           v[CandidateEditDialog::kDepartment], v[CandidateEditDialog::kTel], field)
+            .trimmed();
+    const QString label = ImportPreviewDialog::KeyFieldLabel(field);
+    if (!DrawKeyRules::HasKey(key))
+        return QStringLiteral("按“%1”抽奖，这一项不能为空。").arg(label);
+    const auto& list = data_.Candidates();
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (int(i) == row) continue;
+        const Candidate& c = *list[i];
+        if (DrawKeyRules::Text(c.NO, c.name, c.department, c.tel, field).trimmed() == key)
+            return QStringLiteral("按“%1”抽奖，“%2”与第 %3 行重复。").arg(label, key).arg(i + 1);
+    }
+    return QString();
+}
+
+void CandidateListTab::EditRow(int row) {
+    if (row < 0 || size_t(row) >= data_.Candidates().size()) return;
+    Candidate& c = *data_.Candidates()[size_t(row)];
+    const CandidateEditDialog::Values before{c.NO, c.name, c.department, c.tel, c.group};
+    CandidateEditDialog dialog(
+        before, [this, row](const CandidateEditDialog::Values& v) { return EditProblem(row, v); },
+        this);
+    if (Ui::Exec(dialog) != QDialog::Accepted) return;
+    const CandidateEditDialog::Values v = dialog.Entered();
+    if (v == before) return;
+    c.NO = v[CandidateEditDialog::kNumber];
+    c.name = v[CandidateEditDialog::kName];
+    c.department = v[CandidateEditDialog::kDepartment];
+    c.tel = v[CandidateEditDialog::kTel];
+    c.group = v[CandidateEditDialog::kGroup];
+    model_->RowsChanged(row, row);
+    data_.Save(AppData::kSaveCandidates);
+    SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);
+}
+
+void CandidateListTab::EditCurrentRow() {
+    const QModelIndex current = list_->currentIndex();
+    if (!current.isValid()) return;
+    EditRow(filter_->mapToSource(current).row());
 }
 
 void CandidateListTab::ShowRowMenu(const QPoint& at) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "setup/CandidateEditDialog.h"
 #include "setup/CelvexLibrary.h"
 
 class AppData;
@@ -41,6 +42,12 @@ class CandidateListTab : public QWidget {
     void Import(CelvexLibrary::ImportKind kind);
     // The message for a failed import: the bridge's text, but a text file is not called Excel.
     static QString ImportFailureText(CelvexLibrary::ImportKind kind, int error);
+    // Opens a row (an index into the candidate list) in the edit dialog and keeps what it
+    // checked; saves and tells the window.
+    void EditRow(int row);
+    void EditCurrentRow();
+    // Why values typed for a row cannot stand: an empty or repeated draw key; empty when fine.
+    QString EditProblem(int row, const CandidateEditDialog::Values& values) const;
     // 替换名单: the preview's rows take the list's place, asked first when winners exist;
     // false when the operator said no.
     bool ReplaceList(const ImportPreview& preview);

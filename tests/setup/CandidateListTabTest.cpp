@@ -18,6 +18,7 @@
 #include "model/AppData.h"
 #include "model/Candidate.h"
 #include "model/Winner.h"
+#include "setup/CandidateEditDialog.h"
 #include "setup/CandidateFilter.h"
 #include "setup/CandidateListModel.h"
 #include "setup/CandidateListTab.h"
@@ -503,6 +504,45 @@ TEST_F(CandidateListTabTest, ReplacingTheListAsksAndKeepsTheWinnersStillOnIt) {
     EXPECT_EQ(AppData(folder_.Path()).TotalWinners(), 1u);
     EXPECT_NE(std::find(owner_.notices.begin(), owner_.notices.end(), WM_REFRESH_WINNERS),
               owner_.notices.end());
+}
+
+// A row is mended in place (F2, or double-click): a draw key made empty or equal to another
+// row's is told and the dialog stays open with what was typed; what passes is kept and saved.
+TEST_F(CandidateListTabTest, ARowIsEditedWithTheChecksOfAnImport) {
+    MakePage(3);
+    data_->SetFieldType(1, true);  // by name
+    QStringList told;
+    fake_.onExec = [&](QDialog& d) {
+        auto* dialog = dynamic_cast<CandidateEditDialog*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog) return int(QDialog::Rejected);
+        EXPECT_EQ(dialog->Edit(CandidateEditDialog::kName)->text(), QStringLiteral("P0"));
+        for (const char* name : {"", "P1", " 王磊 "}) {
+            dialog->Edit(CandidateEditDialog::kName)->setText(QString::fromUtf8(name));
+            dialog->Edit(CandidateEditDialog::kDepartment)->setText(QStringLiteral("研发中心"));
+            QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        }
+        told = fake_.MessageTexts();
+        return dialog->result();
+    };
+    QTreeView* list = tab_->findChild<QTreeView*>();
+    ASSERT_NE(list, nullptr);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F2);
+    EXPECT_EQ(fake_.execTitles, std::vector<QString>({QStringLiteral("修改候选人")}));
+    EXPECT_EQ(told, QStringList({QStringLiteral("按“姓名”抽奖，这一项不能为空。"),
+                                 QStringLiteral("按“姓名”抽奖，“P1”与第 2 行重复。")}));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("王磊"));
+    EXPECT_EQ(Cell(0, 3), QStringLiteral("研发中心"));
+    EXPECT_EQ(AppData(folder_.Path()).Candidates()[0]->name, QStringLiteral("王磊"));
+    EXPECT_EQ(owner_.notices, std::vector<int>({WM_CANDIDATES_CHANGED}));
+
+    // Cancelled, nothing changes and nothing is said.
+    fake_.onExec = [](QDialog&) { return int(QDialog::Rejected); };
+    tab_->EditRow(1);
+    EXPECT_EQ(Cell(1, 2), QStringLiteral("P1"));
+    EXPECT_EQ(owner_.notices.size(), 1u);
 }
 
 }  // namespace
