@@ -42,8 +42,8 @@ if(NOT QT_HOST_PATH_CMAKE_DIR)
   set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
 endif()
 
-# pkg-config reads only the prefix's .pc files, never the
-# host's. The .pc files hold absolute paths into the prefix, so no sysroot is set.
+# pkg-config reads only the prefix's .pc files, never the host's. They hold absolute paths into
+# the prefix, so no sysroot is set. Outside CMake: PKG_CONFIG_LIBDIR=<prefix>/lib/pkgconfig.
 set(PKG_CONFIG_EXECUTABLE /usr/bin/pkg-config CACHE FILEPATH "")
 set(ENV{PKG_CONFIG_LIBDIR}
     "${VANTORIA_MINGW_PREFIX}/lib/pkgconfig:${VANTORIA_MINGW_PREFIX}/share/pkgconfig")
