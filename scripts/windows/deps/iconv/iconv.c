@@ -8,6 +8,10 @@
  * It works one character at a time so that E2BIG, EILSEQ and EINVAL stop exactly before the
  * character at fault, as POSIX asks; the Win32 calls alone cannot tell where they stopped.
  * //IGNORE drops characters the target cannot hold; invalid input is always EILSEQ.
+ *
+ * GB18030 is code page 54936 where Windows has it. Wine 8 has not: there it is GBK (936) for
+ * the two-byte forms, € as A2E3, and the four-byte forms of U+10000.. (pure arithmetic); the
+ * four-byte forms of the BMP (a table we do not carry) are EILSEQ.
  */
 #include "iconv.h"
 #include "localcharset.h"
@@ -18,7 +22,7 @@
 #include <string.h>
 #include <windows.h>
 
-enum { ENC_UTF8 = -1, ENC_UTF16LE = -2, ENC_UTF16BE = -3, ENC_ASCII = -4 };
+enum { ENC_UTF8 = -1, ENC_UTF16LE = -2, ENC_UTF16BE = -3, ENC_ASCII = -4, ENC_GB18030 = -5 };
 
 struct conv {
     int from, to;             /* an ENC_ value or a Windows code page */
@@ -103,11 +107,24 @@ static int max_char_size(int enc)
     return (int)info.MaxCharSize;
 }
 
+/* Index of a four-byte GB18030 sequence b1 b2 b3 b4 counted from 81 30 81 30. */
+static unsigned gb4_linear(const unsigned char *p)
+{
+    return (((p[0] - 0x81u) * 10 + (p[1] - 0x30u)) * 126 + (p[2] - 0x81u)) * 10 + (p[3] - 0x30u);
+}
+
+#define GB4_SUPPLEMENTARY 189000u /* gb4_linear(90 30 81 30), which is U+10000 */
+
+static int gb18030_or_fallback(int enc)
+{
+    return enc == 54936 && !IsValidCodePage(54936) ? ENC_GB18030 : enc;
+}
+
 iconv_t iconv_open(const char *tocode, const char *fromcode)
 {
     int ignore = 0, translit = 0, unused = 0;
-    int to = lookup(tocode, &ignore, &translit);
-    int from = lookup(fromcode, &unused, &unused);
+    int to = gb18030_or_fallback(lookup(tocode, &ignore, &translit));
+    int from = gb18030_or_fallback(lookup(fromcode, &unused, &unused));
     int to_max = to ? max_char_size(to) : 0;
     int from_max = from ? max_char_size(from) : 0;
     if (!to_max || !from_max) {
@@ -203,6 +220,41 @@ static int decode(const struct conv *c, const unsigned char *p, size_t n, unsign
         *used = 4;
         return 0;
     }
+    case ENC_GB18030: {
+        if (p[0] < 0x80) {
+            *cp = p[0];
+            *used = 1;
+            return 0;
+        }
+        if (p[0] == 0x80 || p[0] == 0xFF)
+            return EILSEQ;
+        if (n < 2)
+            return EINVAL;
+        if (p[1] >= 0x30 && p[1] <= 0x39) {
+            if (n < 4)
+                return n == 3 && (p[2] < 0x81 || p[2] == 0xFF) ? EILSEQ : EINVAL;
+            if (p[2] < 0x81 || p[2] == 0xFF || p[3] < 0x30 || p[3] > 0x39)
+                return EILSEQ;
+            unsigned linear = gb4_linear(p);
+            if (linear < GB4_SUPPLEMENTARY || linear - GB4_SUPPLEMENTARY > 0xFFFFFu)
+                return EILSEQ;
+            *cp = 0x10000 + (linear - GB4_SUPPLEMENTARY);
+            *used = 4;
+            return 0;
+        }
+        if (p[0] == 0xA2 && p[1] == 0xE3) {
+            *cp = 0x20AC;
+            *used = 2;
+            return 0;
+        }
+        WCHAR w;
+        if (MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, (LPCCH)p, 2, &w, 1) != 1 ||
+            (w >= 0xD800 && w <= 0xDFFF))
+            return EILSEQ;
+        *cp = w;
+        *used = 2;
+        return 0;
+    }
     default: {
         size_t len = 1;
         if (c->from == 54936) {
@@ -291,6 +343,44 @@ static int encode(const struct conv *c, unsigned cp, char *out, size_t *n, int *
         *n = 2 * k;
         return 0;
     }
+    case ENC_GB18030:
+        if (cp < 0x80) {
+            out[0] = (char)cp;
+            *n = 1;
+            return 0;
+        }
+        if (cp >= 0x10000) {
+            unsigned linear = cp - 0x10000 + GB4_SUPPLEMENTARY;
+            out[3] = (char)(0x30 + linear % 10);
+            linear /= 10;
+            out[2] = (char)(0x81 + linear % 126);
+            linear /= 126;
+            out[1] = (char)(0x30 + linear % 10);
+            out[0] = (char)(0x81 + linear / 10);
+            *n = 4;
+            return 0;
+        }
+        if (cp == 0x20AC) {
+            out[0] = (char)0xA2;
+            out[1] = (char)0xE3;
+            *n = 2;
+            return 0;
+        } else {
+            WCHAR w = (WCHAR)cp;
+            BOOL used_default = FALSE;
+            int got = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, &w, 1, out, 8, NULL,
+                                          &used_default);
+            if (got == 2 && !used_default) {
+                *n = 2;
+                return 0;
+            }
+            if (!c->translit)
+                return EILSEQ;
+            out[0] = '?';
+            *n = 1;
+            *lossy = 1;
+            return 0;
+        }
     default: {
         WCHAR w[2];
         int k = 0;

@@ -7,4 +7,7 @@ build() {
   autotools_build --disable-https --without-gnutls --disable-doc \
     --disable-examples --disable-curl --disable-tools
   pc_fold_private "$PREFIX/lib/pkgconfig/libmicrohttpd.pc"
+  # The library links Winsock, but its .pc file does not say so.
+  grep -q -- '-lws2_32' "$PREFIX/lib/pkgconfig/libmicrohttpd.pc" ||
+    sed -i '/^Libs:/s/$/ -lws2_32/' "$PREFIX/lib/pkgconfig/libmicrohttpd.pc"
 }
