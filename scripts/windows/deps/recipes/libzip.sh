@@ -7,7 +7,6 @@ build() {
     -DENABLE_GNUTLS=OFF -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF -DENABLE_COMMONCRYPTO=OFF \
     -DENABLE_WINDOWS_CRYPTO=ON -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF \
     -DBUILD_DOC=OFF
+  # No -DZIP_STATIC needed: the installed zipconf.h defines it for a static build.
   pc_fold_private "$PREFIX/lib/pkgconfig/libzip.pc"
-  # zip.h declares everything dllimport unless told the library is static.
-  pc_add_cflags "$PREFIX/lib/pkgconfig/libzip.pc" -DZIP_STATIC
 }
