@@ -79,6 +79,12 @@ stage_deps() {
     sed 's/^/   /' "$CACHE/logs/times.txt" >&2
   fi
   rmdir "$CACHE/src" "$CACHE/build" 2>/dev/null || true
+  local f
+  for f in "$HOME"/.cache/vantoria/sources/*/.orig-only; do
+    [ -e "$f" ] || continue
+    f=$(basename "$(dirname "$f")")
+    printf "warning: %s is built from its upstream tarball alone: Debian's packaging of it could not be fetched\n" "$f" >&2
+  done
 }
 
 # A Wine prefix of our own: 64-bit, Windows 10, a CJK font so that Chinese text renders.
@@ -206,7 +212,8 @@ stage_smoke() {
   start_xvfb
   wine_env
   log "running smoke.exe under Wine (offscreen)"
-  (cd "$app" && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy timeout 300 wine smoke.exe)
+  # Wine hides the Unix QT_* variables from Windows programs; WINEQT_X reaches them as QT_X.
+  (cd "$app" && WINEQT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy timeout 300 wine smoke.exe)
   log "smoke: passed"
 }
 

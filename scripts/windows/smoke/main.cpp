@@ -387,10 +387,11 @@ void checkAudio(const QString &data, const QString &tmp)
     SDL_SetMainReady();
     bool init = SDL_Init(SDL_INIT_AUDIO) == 0;
     const char *driver = init ? SDL_GetCurrentAudioDriver() : SDL_GetError();
+    const int wanted = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC;
+    bool codecs = (Mix_Init(wanted) & wanted) == wanted;
     bool open = init && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0;
-    int decoders = Mix_GetNumMusicDecoders();
     QStringList names;
-    for (int i = 0; i < decoders; ++i)
+    for (int i = 0; i < Mix_GetNumMusicDecoders(); ++i)
         names << Mix_GetMusicDecoder(i);
     Mix_Music *m = open ? Mix_LoadMUS(QDir::toNativeSeparators(data + "/default.mp3")
                                           .toUtf8().constData())
@@ -401,7 +402,7 @@ void checkAudio(const QString &data, const QString &tmp)
     bool playing = played && Mix_PlayingMusic();
     Mix_HaltMusic();
     const SDL_version *v = Mix_Linked_Version();
-    check(open && mp3 && playing, "sdl2-mixer",
+    check(codecs && open && mp3 && playing, "sdl2-mixer",
           QString("SDL_mixer %1.%2.%3 on audio driver %4, decoders %5; default.mp3 %6")
               .arg(v->major).arg(v->minor).arg(v->patch).arg(driver, names.join(' '),
                    playing ? "played" : (m ? "loaded but not played" : Mix_GetError())));
@@ -409,6 +410,7 @@ void checkAudio(const QString &data, const QString &tmp)
         Mix_FreeMusic(m);
     if (open)
         Mix_CloseAudio();
+    Mix_Quit();
     SDL_Quit();
 
     // id3lib, as the program uses it: strip the pictures of a copy of the music.
@@ -451,7 +453,10 @@ int main(int argc, char **argv)
     const QString data = argc > 1 ? QString::fromLocal8Bit(argv[1]) : base + "/data";
     QTemporaryDir tmp;
 
-    std::printf("platform %s, Qt %s\n", qPrintable(QGuiApplication::platformName()), qVersion());
+    // Under Wine a Unix QT_* variable reaches the program only when set as WINEQT_*.
+    const QString wanted = qEnvironmentVariable("QT_QPA_PLATFORM");
+    check(wanted.isEmpty() || QGuiApplication::platformName() == wanted, "qt-platform",
+          QString("Qt %1 on platform %2").arg(qVersion(), QGuiApplication::platformName()));
     checkIconv();
     checkImages(data);
     checkFontsAndWidgets(base + "/translations");

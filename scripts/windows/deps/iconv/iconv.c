@@ -11,7 +11,8 @@
  *
  * GB18030 is code page 54936 where Windows has it. Wine 8 has not: there it is GBK (936) for
  * the two-byte forms, € as A2E3, and the four-byte forms of U+10000.. (pure arithmetic); the
- * four-byte forms of the BMP (a table we do not carry) are EILSEQ.
+ * four-byte forms of the BMP (a table we do not carry) are EILSEQ. Wine lacks CP858 too, which
+ * is CP850 with the euro sign at D5.
  */
 #include "iconv.h"
 #include "localcharset.h"
@@ -22,7 +23,14 @@
 #include <string.h>
 #include <windows.h>
 
-enum { ENC_UTF8 = -1, ENC_UTF16LE = -2, ENC_UTF16BE = -3, ENC_ASCII = -4, ENC_GB18030 = -5 };
+enum {
+    ENC_UTF8 = -1,
+    ENC_UTF16LE = -2,
+    ENC_UTF16BE = -3,
+    ENC_ASCII = -4,
+    ENC_GB18030 = -5,
+    ENC_CP858 = -6
+};
 
 struct conv {
     int from, to;             /* an ENC_ value or a Windows code page */
@@ -115,16 +123,20 @@ static unsigned gb4_linear(const unsigned char *p)
 
 #define GB4_SUPPLEMENTARY 189000u /* gb4_linear(90 30 81 30), which is U+10000 */
 
-static int gb18030_or_fallback(int enc)
+static int with_fallback(int enc)
 {
-    return enc == 54936 && !IsValidCodePage(54936) ? ENC_GB18030 : enc;
+    if (enc == 54936 && !IsValidCodePage(54936))
+        return ENC_GB18030;
+    if (enc == 858 && !IsValidCodePage(858))
+        return ENC_CP858;
+    return enc;
 }
 
 iconv_t iconv_open(const char *tocode, const char *fromcode)
 {
     int ignore = 0, translit = 0, unused = 0;
-    int to = gb18030_or_fallback(lookup(tocode, &ignore, &translit));
-    int from = gb18030_or_fallback(lookup(fromcode, &unused, &unused));
+    int to = with_fallback(lookup(tocode, &ignore, &translit));
+    int from = with_fallback(lookup(fromcode, &unused, &unused));
     int to_max = to ? max_char_size(to) : 0;
     int from_max = from ? max_char_size(from) : 0;
     if (!to_max || !from_max) {
@@ -255,6 +267,16 @@ static int decode(const struct conv *c, const unsigned char *p, size_t n, unsign
         *used = 2;
         return 0;
     }
+    case ENC_CP858: {
+        WCHAR w;
+        if (p[0] == 0xD5)
+            w = 0x20AC;
+        else if (MultiByteToWideChar(850, MB_ERR_INVALID_CHARS, (LPCCH)p, 1, &w, 1) != 1)
+            return EILSEQ;
+        *cp = w;
+        *used = 1;
+        return 0;
+    }
     default: {
         size_t len = 1;
         if (c->from == 54936) {
@@ -380,6 +402,25 @@ static int encode(const struct conv *c, unsigned cp, char *out, size_t *n, int *
             *n = 1;
             *lossy = 1;
             return 0;
+        }
+    case ENC_CP858:
+        if (cp == 0x20AC) {
+            out[0] = (char)0xD5;
+            *n = 1;
+            return 0;
+        }
+        if (cp == 0x0131) { /* CP850's D5, which CP858 gave to the euro */
+            if (!c->translit)
+                return EILSEQ;
+            out[0] = '?';
+            *n = 1;
+            *lossy = 1;
+            return 0;
+        }
+        {
+            struct conv as850 = *c;
+            as850.to = 850;
+            return encode(&as850, cp, out, n, lossy);
         }
     default: {
         WCHAR w[2];
