@@ -128,7 +128,7 @@ unpack_source() {
   else
     dsc=$(ls "$dl"/*.dsc | head -n1)
     rmdir "$S"
-    dpkg-source --no-check -x "$dsc" "$S" >/dev/null
+    dpkg-source --no-check --no-copy -x "$dsc" "$S" >/dev/null
   fi
   local p
   for p in "$DEPS_DIR/patches/$CURRENT_DEP"/*.patch; do

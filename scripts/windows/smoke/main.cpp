@@ -157,10 +157,11 @@ void checkImages(const QString &data)
           "qt-images", "formats: " + formats.join(' '));
 
     for (const char *name : {"default.jpg", "prize_1.png"}) {
-        QImageReader reader(data + "/" + name);
+        const QString file = data + "/" + name;
+        QImageReader reader(file);
         QImage img = reader.read();
         check(!img.isNull(), "qt-images",
-              QString("%1: %2 %3x%4 %5").arg(name, QString::fromLatin1(reader.format()))
+              QString("%1: %2 %3x%4 %5").arg(name, QString::fromLatin1(QImageReader::imageFormat(file)))
                   .arg(img.width()).arg(img.height()).arg(img.isNull() ? reader.errorString() : ""));
     }
 
