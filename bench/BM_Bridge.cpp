@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
 #include "celvex.h"
 #include "model/AppData.h"
+#include "setup/CelvexLibrary.h"
 #include "setup/ImportPreview.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
 #include "model/AppData.h"
 #include "setup/CandidateListTab.h"
+#include "setup/CelvexLibrary.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <functional>
 #include <memory>
 
+#include "draw/DrawEngine.h"
+#include "draw/RoundState.h"
+#include "draw/ShowHost.h"
 #include "model/AppData.h"
-#include "show/DrawEngine.h"
-#include "show/RoundState.h"
-#include "show/ShowHost.h"
 #include "show/ShowRenderer.h"
 
 namespace {
@@ -21,7 +21,7 @@ namespace {
 class BenchHost : public ShowHost {
   public:
     explicit BenchHost(std::function<void()> body) : body_(std::move(body)) {}
-    bool AskToContinue(const QString&) override { return true; }
+    bool AskToContinue(const Shortage&) override { return true; }
     void RunShow() override { body_(); }
 
   private:
@@ -32,6 +32,7 @@ class BenchHost : public ShowHost {
 struct ShowFixture {
     QTemporaryDir dir;
     std::unique_ptr<AppData> data;
+    std::unique_ptr<DrawEngine> engine;
 
     ShowFixture(int candidates, int winners, bool withPicture) {
         const QString root = dir.path() + "/";
@@ -64,14 +65,15 @@ struct ShowFixture {
 
     void RunShow(const std::function<void()>& body) {
         BenchHost host(body);
-        data->Draw().StartDraw(host);
+        engine = std::make_unique<DrawEngine>(*data);
+        engine->StartDraw(host);
     }
 };
 
 void BM_RollTick(benchmark::State& state, int w, int h, int names) {
     ShowFixture f(2000, names, true);
     f.RunShow([&] {
-        DrawEngine& engine = f.data->Draw();
+        DrawEngine& engine = *f.engine;
         engine.AdvanceStep();  // prize screen
         engine.AdvanceStep();  // rolling
         RoundState& round = *engine.Round();
@@ -101,7 +103,7 @@ void BM_FitNamesFont(benchmark::State& state) {
                              QString::fromUtf16(kDepartments[i % 5]), QString(), i);
     f.data->SetFieldType(2, true);
     f.RunShow([&] {
-        DrawEngine& engine = f.data->Draw();
+        DrawEngine& engine = *f.engine;
         engine.AdvanceStep();
         engine.AdvanceStep();
         ShowRenderer renderer(*f.data);
@@ -117,7 +119,7 @@ void BM_FitNamesFont(benchmark::State& state) {
 void BM_FullPaint(benchmark::State& state, int w, int h) {
     ShowFixture f(200, 12, true);
     f.RunShow([&] {
-        DrawEngine& engine = f.data->Draw();
+        DrawEngine& engine = *f.engine;
         for (int i = 0; i < 3; ++i) engine.AdvanceStep();  // winners screen
         RoundState& round = *engine.Round();
         ShowRenderer renderer(*f.data);
@@ -133,7 +135,7 @@ void BM_FullPaint(benchmark::State& state, int w, int h) {
 
 void BM_ScrollTick(benchmark::State& state, int w, int h, int lines) {
     ShowFixture f(10, 1, false);
-    RoundState round(f.data->ProgramDir());
+    RoundState round;
     round.state = RoundState::kFinished;
     ShowRenderer renderer(*f.data);
     renderer.Layout(QRect(0, 0, w, h));

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "show/DrawVerifier.h"
+#include "draw/DrawVerifier.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     static QTemporaryDir dir;

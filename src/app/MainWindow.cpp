@@ -12,18 +12,18 @@
 
 #include "app/AppShowHost.h"
 #include "app/EscapeFilter.h"
-#include "app/Notices.h"
-#include "app/WidgetUtilities.h"
 #include "controls/Banner.h"
 #include "controls/ControlBar.h"
 #include "controls/TabStrip.h"
+#include "draw/DrawEngine.h"
 #include "model/AppData.h"
-#include "model/UiFont.h"
 #include "setup/CandidateListTab.h"
 #include "setup/PrizeListTab.h"
 #include "setup/UiRulesTab.h"
 #include "setup/WinnerListTab.h"
-#include "show/DrawEngine.h"
+#include "ui/Notices.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 const QString kVersion = QStringLiteral(VANTORIA_VERSION);
@@ -34,11 +34,14 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       data_(data),
+      engine_(std::make_unique<DrawEngine>(data)),
       banner_(new Banner(this)),
       strip_(new TabStrip(this)),
       bar_(new ControlBar(this)),
       escape_(new EscapeFilter(this)) {
     setObjectName(QStringLiteral("Vantoria"));
+    // A round the last run recorded but never saved is voided before anything else is drawn.
+    engine_->ReconcileRecord();
     setWindowTitle(QStringLiteral("Vantoria ") + kVersion);
     if (QFile::exists(QStringLiteral(":/icon.png")))
         setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
@@ -170,10 +173,17 @@ MainWindow::DrawFailure MainWindow::DescribeDrawFailure(int code, const QString&
         case DrawEngine::kDuplicateDrawKey:
             f = {QStringLiteral("当前设置的是按 \"%1\"进行抽奖，该列内容不能为空且不能重复。\n"
                                 "经检查，在抽奖名单中“%2”列有重复数据 \"%3\"。\n\n"
-                                "您可以可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他"
+                                "您可以重新导入或生成抽奖名单，或在“界面和规则”中使用其他"
                                 "抽奖信息，以确保抽奖信息唯一。")
                      .arg(drawKeyLabel, drawKeyLabel, detail),
                  Ui::Icon::Information, kCandidatePage};
+            break;
+        case DrawEngine::kNoneInScope:
+            f = {QStringLiteral("奖项“%"
+                                "1”的抽奖范围内没有候选人。\n\n请在奖项中修改抽奖范围，或检查抽奖名"
+                                "单中的部门和分组。")
+                     .arg(detail),
+                 Ui::Icon::Information, kPrizePage};
             break;
         case DrawEngine::kMusicMissing:
             f = {QStringLiteral("指定的音乐文件不存在：%1").arg(detail), Ui::Icon::Information,
@@ -208,13 +218,16 @@ void MainWindow::HandleNotice(int number, int argument) {
         case WM_REFRESH_WINNERS:
             RebuildWinnerPage();
             break;
+        case WM_END_SHOW:
+            engine_->EndShow();
+            break;
         case WM_PRIZES_CHANGED:
             data_.RemoveOrphanWinners();
             RebuildWinnerPage();
             break;
         case WM_CANDIDATES_CHANGED: {
             const int before = data_.FieldType();
-            const int chosen = data_.Draw().ChooseDrawKeyField();
+            const int chosen = engine_->ChooseDrawKeyField();
             if (chosen != before) SelectDrawKeyOnUiPage(chosen);
             break;
         }
@@ -230,23 +243,24 @@ void MainWindow::ShowPage(int index) {
 }
 
 void MainWindow::StartDraw(bool rehearsal) {
-    AppShowHost host(data_, this);
+    AppShowHost host(data_, *engine_, this);
     bool ran = false;
     if (rehearsal) {
         // The very same show with every write off; what it drew is dropped afterwards.
         const std::map<int32_t, size_t> mark = data_.WinnerMark();
         const bool wasReadOnly = data_.ReadOnly();
         data_.SetReadOnly(true);
-        data_.Draw().SetRehearsal(true);
-        ran = data_.Draw().StartDraw(host);
-        data_.Draw().SetRehearsal(false);
+        engine_->SetRehearsal(true);
+        ran = engine_->StartDraw(host);
+        engine_->SetRehearsal(false);
         data_.SetReadOnly(wasReadOnly);
         data_.TrimWinnersTo(mark);
     } else {
-        ran = data_.Draw().StartDraw(host);
+        ran = engine_->StartDraw(host);
     }
     if (ran) {
         RebuildWinnerPage();
+        if (winnerTab_) winnerTab_->SetShowPaused(engine_->HasPausedShow());
         return;
     }
     const DrawFailure f =

@@ -4,10 +4,12 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
-#include "app/Ui.h"
+#include "ui/Ui.h"
 
 class AppData;
+class DrawEngine;
 struct SaveProblem;
 class Banner;
 class ControlBar;
@@ -52,6 +54,8 @@ class MainWindow : public QDialog {
     ControlBar* Bar() const { return bar_; }
     QWidget* PageAt(int index) const { return pages_[size_t(index)]; }
     PrizeListTab* Prizes() const { return prizeTab_; }
+    // The draw of this window's shows, with the draw record of the data folder.
+    DrawEngine& Engine() const { return *engine_; }
     // The folder the bridge library is loaded from, for the import and the export.
     void SetBridgeFolder(const QString& folder);
 
@@ -84,6 +88,7 @@ class MainWindow : public QDialog {
     void Centre();
 
     AppData& data_;
+    std::unique_ptr<DrawEngine> engine_;
     Banner* banner_;
     TabStrip* strip_;
     ControlBar* bar_;

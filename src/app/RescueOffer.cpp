@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QStringList>
 
-#include "app/Ui.h"
 #include "model/AtomicFileWriter.h"
 #include "model/RescueStore.h"
+#include "ui/Ui.h"
 
 int RescueOffer::Offer(const QString& dataDir, const QString& rescueFolder) {
     RescueStore store(rescueFolder);

@@ -11,11 +11,11 @@
 #include "app/NativeLook.h"
 #include "app/RescueOffer.h"
 #include "app/TerminationSignals.h"
-#include "app/Ui.h"
+#include "draw/DrawVerifier.h"
 #include "model/AppData.h"
 #include "model/RescueStore.h"
-#include "model/UiFont.h"
-#include "show/DrawVerifier.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
 
 namespace {
 

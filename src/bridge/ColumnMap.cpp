@@ -8,14 +8,14 @@ void ColumnMap::SetPositional() {
 }
 
 void ColumnMap::Offer(int slot, int rank, int column) {
-    if (slot < 0 || slot >= 4) return;
+    if (slot < 0 || slot >= kSlots) return;
     if (entries_[slot] >= 0 && rank > ranks_[slot]) return;
     entries_[slot] = column;
     ranks_[slot] = rank;
 }
 
 bool ColumnMap::Any() const {
-    for (int e : entries_)
-        if (e >= 0) return true;
+    for (int k = 0; k < kFieldSlots; ++k)
+        if (entries_[k] >= 0) return true;
     return false;
 }

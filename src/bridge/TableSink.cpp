@@ -32,7 +32,10 @@ void TableSink::Finish(const HeaderSearch& search, TableResult& result) const {
     constexpr size_t kMaxCount = static_cast<size_t>(std::numeric_limits<int32_t>::max());
     if (rows_.size() > kMaxCount || cells_.size() > kMaxCount) throw std::bad_alloc();
     result.headerRow = search.Found() ? Clamped(search.HeaderIndex()) : -1;
-    for (int k = 0; k < 4; ++k) result.columns[k] = search.Map()[k];
+    for (int k = 0; k < ColumnMap::kFieldSlots; ++k) result.columns[k] = search.Map()[k];
+    result.groupColumn = search.Map()[ColumnMap::kGroup];
+    result.excludedColumn = search.Map()[ColumnMap::kExcluded];
+    result.takesPartColumn = search.Map()[ColumnMap::kTakesPart];
     result.rows = nullptr;
     result.count = 0;
     if (rows_.empty()) return;

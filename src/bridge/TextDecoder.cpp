@@ -1,7 +1,9 @@
 #include "TextDecoder.h"
 
 #include <iconv.h>
+#include <uchardet.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -61,9 +63,33 @@ class IconvHandle {
 
 namespace {
 
-// At least 99% well-formed: integer arithmetic, no rounding at the boundary.
-bool MostlyUtf8(size_t valid, size_t invalid) {
-    return valid * 100 >= (valid + invalid) * 99;
+// What the well-kept detector makes of a file: its statistics tell a short UTF-8 list with a
+// stray byte from a short GBK one, where counting sequences alone has little to go on.
+enum class Guess { Utf8, Gb, Undecided };
+
+Guess DetectorGuess(std::string_view bytes) {
+    // The start of a file tells its encoding; a million bytes are plenty.
+    constexpr size_t kSample = 1 << 20;
+    uchardet_t detector = uchardet_new();
+    if (!detector) return Guess::Undecided;
+    Guess guess = Guess::Undecided;
+    if (uchardet_handle_data(detector, bytes.data(), std::min(bytes.size(), kSample)) == 0) {
+        uchardet_data_end(detector);
+        const std::string_view charset = uchardet_get_charset(detector);
+        if (charset == "UTF-8")
+            guess = Guess::Utf8;
+        else if (charset.starts_with("GB"))  // GB18030, GB2312, GBK
+            guess = Guess::Gb;
+    }
+    uchardet_delete(detector);
+    return guess;
+}
+
+// Where the detector has no answer (plain ASCII at the start, a guess of some other code page):
+// UTF-8 when its well-formed multi-byte sequences far outnumber the bytes that are none. GBK
+// text read as UTF-8 yields hardly any well-formed sequence.
+bool EvidenceOfUtf8(size_t valid, size_t invalid) {
+    return valid >= 4 * invalid;
 }
 
 }  // namespace
@@ -82,10 +108,17 @@ TextDecoder::Decoded TextDecoder::Decode(std::string bytes) {
     }
     const bool bom = bytes.starts_with(kUtf8Bom);
     if (bom) bytes.erase(0, kUtf8Bom.size());
-    // One pass tells both the encoding and whether any byte needs replacing.
+    // One pass tells whether any byte needs replacing, and the evidence when the detector is
+    // undecided.
     size_t valid = 0, invalid = 0;
     CountSequences(bytes, valid, invalid);
-    if (!bom && !MostlyUtf8(valid, invalid)) {
+    bool utf8 = bom || invalid == 0;
+    if (!utf8) {
+        const Guess guess = DetectorGuess(bytes);
+        utf8 =
+            guess == Guess::Utf8 || (guess == Guess::Undecided && EvidenceOfUtf8(valid, invalid));
+    }
+    if (!utf8) {
         out.source = Source::Gb18030;
         out.text = Convert(bytes, "GB18030", 1, out.replaced);
         return out;

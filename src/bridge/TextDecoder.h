@@ -4,10 +4,12 @@
 #include <string_view>
 
 // Turns the bytes of an import text file into UTF-8: a UTF-16 byte-order mark selects UTF-16;
-// a UTF-8 one, or text in which at least 99% of the non-ASCII sequences are well-formed UTF-8,
-// selects UTF-8 (so one stray byte in a remark does not turn a whole list into GB18030
-// mojibake); anything else is read as GB18030, the superset of the GBK files Chinese editors
-// write. Bytes that are no character of the chosen encoding become U+FFFD, and are counted.
+// a UTF-8 one, or text that is well-formed UTF-8, selects UTF-8. Otherwise the evidence
+// decides: uchardet's verdict when it gives UTF-8 or a GB encoding, else UTF-8 when well-formed
+// multi-byte sequences far outnumber the bytes that are none (so one stray byte in a remark
+// does not turn a whole list into GB18030 mojibake). Anything else is read as GB18030, the
+// superset of the GBK files Chinese editors write. Bytes that are no character of the chosen
+// encoding become U+FFFD, and are counted.
 class TextDecoder {
   public:
     enum class Source { Utf8, Utf16LE, Utf16BE, Gb18030 };

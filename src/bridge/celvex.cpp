@@ -41,6 +41,7 @@ void Guarded(TableResult& result, F&& work) {
     }
     ReleaseTable(result);
     result.headerRow = -1;
+    result.groupColumn = result.excludedColumn = result.takesPartColumn = -1;
     result.error = CELVEX_FAILED;
     result.success = 0;
 }

@@ -89,6 +89,11 @@ typedef struct TableResult {
     int32_t columns[4]; /* column feeding each slot (number, name, department, mobile), -1 none */
     int32_t replaced;   /* bytes of a text file that could not be decoded and became U+FFFD */
     int32_t encoding;   /* CELVEX_ENCODING_* */
+    /* The newer columns, found by the header only (-1 none): the group label; a column saying
+       who does not take part (是 excludes); one saying who does (否 excludes). */
+    int32_t groupColumn;
+    int32_t excludedColumn;
+    int32_t takesPartColumn;
 } TableResult;
 
 CELVEX_API void CELVEX_CALL Import(const char* path, const char* const* titles,

@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <QPalette>
 
-#include "app/Ui.h"
 #include "controls/ColorPalettePopup.h"
+#include "ui/Ui.h"
 
 namespace {
 // The classic 3-D edge, in pixels, that frames the button's content.

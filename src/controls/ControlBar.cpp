@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/Notices.h"
+#include "ui/Notices.h"
 
 ControlBar::ControlBar(QWidget* parent)
     : QWidget(parent),

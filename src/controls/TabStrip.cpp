@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/Notices.h"
-#include "model/UiFont.h"
+#include "ui/Notices.h"
+#include "ui/UiFont.h"
 
 TabStrip::TabStrip(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("VT_TABS"));

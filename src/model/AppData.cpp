@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 
 #include <algorithm>
 #include <unordered_set>
@@ -14,8 +13,6 @@
 #include "model/DataFile.h"
 #include "model/RescueStore.h"
 #include "model/Utilities.h"
-#include "show/DrawEngine.h"
-#include "show/DrawRecord.h"
 
 namespace {
 
@@ -26,9 +23,13 @@ struct SymbolDefault {
 };
 
 constexpr SymbolDefault kSymbolDefaults[] = {
-    {0, u"活动主题", 0},       {1, u"活动主题（小）", 0},    {2, u"奖项信息", 0},
-    {3, u"抽奖名单", 0},       {4, u"中奖名单", 0x0000FFFF}, {5, u"活动副主题", 0},
-    {6, u"奖项信息（小）", 0},
+    {DesignElement::Title, u"活动主题", 0},
+    {DesignElement::SmallTitle, u"活动主题（小）", 0},
+    {DesignElement::PrizeInfo, u"奖项信息", 0},
+    {DesignElement::RollingNames, u"抽奖名单", 0},
+    {DesignElement::WinnerNames, u"中奖名单", 0x0000FFFF},
+    {DesignElement::Subtitle, u"活动副主题", 0},
+    {DesignElement::SmallPrizeInfo, u"奖项信息（小）", 0},
 };
 
 const QString kDefaultFontName = QStringLiteral("微软雅黑");
@@ -54,7 +55,6 @@ void AppData::Load() {
         {QStringLiteral("鸿运当头"), programDir_ + QStringLiteral("image/hydt.jpg"), false},
         {QStringLiteral("吉星高照"), programDir_ + QStringLiteral("image/jxgz.jpg"), false},
     });
-    draw_ = std::make_unique<DrawEngine>(*this);
     if (dataDir_.isEmpty()) return;
     // A save killed half-way leaves its temporary file; the real file is whole either way.
     AtomicFileWriter::RemoveLeftover(CandidateFilePath());
@@ -69,82 +69,33 @@ void AppData::Load() {
     } else {
         LoadDataFile(DefaultsFilePath(), true);
     }
-    if (!dataFileDamaged_) ReconcileRecord();
-}
-
-void AppData::ReconcileRecord() {
-    QJsonObject last;
-    if (!DrawRecord::ReadLastEvent(DrawRecordPath(), last) ||
-        last.value(QStringLiteral("type")).toString() != QLatin1String("round"))
-        return;
-    const int32_t prize = last.value(QStringLiteral("prize")).toInt();
-    const QString time = last.value(QStringLiteral("time")).toString();
-    const QJsonArray winners = last.value(QStringLiteral("winners")).toArray();
-    const WinnerVector* kept = WinnersOfPrize(prize);
-    RecordBatch batch(*this);
-    for (const QJsonValue& v : winners) {
-        const int32_t candidate = v.toArray().at(0).toInt();
-        if (kept && std::any_of(kept->begin(), kept->end(), [&](const auto& w) {
-                return w->candidate == candidate && w->time == time;
-            }))
-            return;  // the round was saved
-    }
-    for (const QJsonValue& v : winners) {
-        const QJsonArray pair = v.toArray();
-        RecordRemoval(Winner{prize, pair.at(0).toInt(), pair.at(1).toString(), time},
-                      QStringLiteral("void"), QStringLiteral("interrupted"));
-    }
 }
 
 AppData::~AppData() {
     Save(kSaveCandidates | kSaveData);
-    if (draw_) draw_->DropRound();
     winners_.clear();
     candidateMap_.clear();
     candidates_.clear();
     ClearPrizes();
-    draw_.reset();
 }
 
-QString AppData::DrawRecordPath() const {
-    return dataDir_ + DrawRecord::FileName();
+void AppData::TellRemoval(WinnerRemoval removal) {
+    if (removal.time.isEmpty()) removal.time = LocalTimeText();
+    TellRemovals({std::move(removal)});
 }
 
-bool AppData::AppendToRecord(const QJsonObject& event) {
-    if (readOnly_) return true;
+void AppData::TellRemovals(std::vector<WinnerRemoval> removals) {
+    if (readOnly_ || !removalSink_ || removals.empty()) return;
     if (recordBatchDepth_ > 0) {
-        batched_.push_back(event);
-        return true;
+        for (WinnerRemoval& r : removals) batched_.push_back(std::move(r));
+        return;
     }
-    return WriteToRecord({event});
+    removalSink_(removals);
 }
 
 AppData::RecordBatch::~RecordBatch() {
     if (--data_.recordBatchDepth_ > 0 || data_.batched_.empty()) return;
-    data_.WriteToRecord(std::exchange(data_.batched_, {}));
-}
-
-bool AppData::WriteToRecord(const std::vector<QJsonObject>& events) {
-    if (!record_) record_ = std::make_unique<DrawRecord>(DrawRecordPath());
-    if (record_->Append(events)) {
-        NoteWriteSucceeded(record_->Path());
-        return true;
-    }
-    ReportWriteFailure(SaveProblem{record_->Path(), record_->LastError(), QString()});
-    return false;
-}
-
-void AppData::RecordRemoval(const Winner& w, const QString& why, const QString& reason) {
-    QJsonObject event{
-        {QStringLiteral("type"), why},
-        {QStringLiteral("prize"), w.prize},
-        {QStringLiteral("candidate"), w.candidate},
-        {QStringLiteral("text"), w.show},
-        {QStringLiteral("won"), w.time},
-        {QStringLiteral("time"), LocalTimeText()},
-    };
-    if (!reason.isEmpty()) event.insert(QStringLiteral("reason"), reason);
-    AppendToRecord(event);
+    data_.TellRemovals(std::exchange(data_.batched_, {}));
 }
 
 // Candidates
@@ -179,9 +130,10 @@ void AppData::ClearCandidates() {
     candidateMap_.clear();
     candidates_.clear();
     if (const size_t n = TotalWinners(); n > 0) {
-        AppendToRecord(QJsonObject{{QStringLiteral("type"), QStringLiteral("clear")},
-                                   {QStringLiteral("count"), static_cast<qint64>(n)},
-                                   {QStringLiteral("time"), LocalTimeText()}});
+        WinnerRemoval cleared;
+        cleared.kind = WinnerRemoval::Kind::Cleared;
+        cleared.count = static_cast<int64_t>(n);
+        TellRemoval(std::move(cleared));
     }
     ClearWinners();
 }
@@ -229,7 +181,7 @@ void AppData::DeletePrize(int32_t id) {
     if (it == prizes_.end()) return;
     if (const WinnerVector* v = WinnersOfPrize(id)) {
         RecordBatch batch(*this);
-        for (const auto& w : *v) RecordRemoval(*w, QStringLiteral("delete"));
+        for (const auto& w : *v) TellRemoval(WinnerRemoval::Of(WinnerRemoval::Kind::Deleted, *w));
     }
     winners_.erase(id);
     prizes_.erase(it);
@@ -294,8 +246,9 @@ std::unique_ptr<Winner> AppData::RemoveWinner(const Winner* record, Removal why)
     for (auto& [prize, vec] : winners_) {
         for (auto it = vec.begin(); it != vec.end(); ++it) {
             if (it->get() == record) {
-                RecordRemoval(**it, why == Removal::Voided ? QStringLiteral("void")
-                                                           : QStringLiteral("delete"));
+                TellRemoval(WinnerRemoval::Of(why == Removal::Voided ? WinnerRemoval::Kind::Voided
+                                                                     : WinnerRemoval::Kind::Deleted,
+                                              **it));
                 std::unique_ptr<Winner> out = std::move(*it);
                 vec.erase(it);
                 return out;
@@ -313,7 +266,8 @@ void AppData::RemoveOrphanWinners() {
     RecordBatch batch(*this);
     for (auto it = winners_.begin(); it != winners_.end();) {
         if (!prizes_.count(it->first)) {
-            for (const auto& w : it->second) RecordRemoval(*w, QStringLiteral("delete"));
+            for (const auto& w : it->second)
+                TellRemoval(WinnerRemoval::Of(WinnerRemoval::Kind::Deleted, *w));
             it = winners_.erase(it);
         } else {
             ++it;

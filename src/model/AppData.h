@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonObject>
 #include <QString>
 
 #include <cstdint>
@@ -14,9 +13,8 @@
 #include "model/MediaList.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
+#include "model/WinnerRemoval.h"
 
-class DrawEngine;
-class DrawRecord;
 class RescueStore;
 
 // A file that could not be written where it belongs.
@@ -65,17 +63,23 @@ class AppData {
     QString CandidateFilePath() const { return dataDir_ + candidateFileName_; }
     QString DataFilePath() const { return dataDir_ + dataFileName_; }
     QString DefaultsFilePath() const { return programDir_ + QStringLiteral("init.xml"); }
-    QString DrawRecordPath() const;
+    // The draw record beside data.xml (written by the draw, never by the model).
+    static QString DrawRecordFileName() { return QStringLiteral("draw-record.jsonl"); }
+    QString DrawRecordPath() const { return dataDir_ + DrawRecordFileName(); }
 
     // A read-only model writes nothing: no data file, no candidate file, no draw record.
     // Rehearsals and the verifier use it.
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool ReadOnly() const { return readOnly_; }
-    // Appends an event to the draw record (nothing when read-only). A record that cannot be
-    // written is reported like a failed save; it never stops the caller.
-    bool AppendToRecord(const QJsonObject& event);
-    // While one lives, record events are gathered and written together when it goes, so
-    // removing many winners at once costs one fsync instead of one each.
+    // data.xml was there but could not be read to its end: the draw record must not be
+    // reconciled against what was read of it.
+    bool DataFileDamaged() const { return dataFileDamaged_; }
+
+    // Told of every winner that leaves (nothing while read-only); the draw sets it to keep its
+    // record. Null: removals are not told.
+    void SetRemovalSink(WinnerRemovalSink sink) { removalSink_ = std::move(sink); }
+    // While one lives, removals are gathered and told together when it goes, so removing many
+    // winners at once costs one fsync of the record instead of one each.
     class RecordBatch {
       public:
         explicit RecordBatch(AppData& data) : data_(data) { ++data_.recordBatchDepth_; }
@@ -118,9 +122,11 @@ class AppData {
     void AddWinner(std::unique_ptr<Winner> winner);
     int WinnerCount(int32_t prizeId) const;
     bool IsWinner(int32_t candidateId) const;
-    // Takes the record out of its vector and hands it back (null when not found); the draw
-    // record learns of it.
+    // Takes the record out of its vector and hands it back (null when not found); the removal
+    // sink learns of it.
     std::unique_ptr<Winner> RemoveWinner(const Winner* record, Removal why = Removal::Deleted);
+    // Tells the removal sink that a winner went (or never came: a round cut short).
+    void TellRemoval(WinnerRemoval removal);
     void ClearWinners();
     void RemoveOrphanWinners();
     void WinnersInDrawOrder(std::vector<Winner*>& out) const;
@@ -174,8 +180,6 @@ class AppData {
         drawStatusDetail_ = detail;
     }
 
-    DrawEngine& Draw() { return *draw_; }
-
     // Bit kSaveCandidates writes cd.xml, bit kSaveData data.xml. True when all asked for were
     // written. A file that cannot be written goes to a rescue copy and is reported.
     bool Save(int flags);
@@ -189,6 +193,9 @@ class AppData {
     // Where rescue copies go; the per-user data folder unless set.
     void SetRescueFolder(const QString& folder);
     RescueStore& Rescues();
+    // Every writer of the operator's files reports here: the data files and the draw record.
+    void ReportWriteFailure(const SaveProblem& problem);
+    void NoteWriteSucceeded(const QString& path);
 
     // File readers and writers (the functions behind the load order and Save).
     bool LoadDataFile(const QString& path, bool isDefaultsFile);
@@ -198,26 +205,20 @@ class AppData {
 
   private:
     void Load();
-    // A round on record whose winners never reached data.xml was cut short before anyone saw
-    // it (the program was killed between the two writes); the record voids it.
-    void ReconcileRecord();
-    void RecordRemoval(const Winner& winner, const QString& why, const QString& reason = {});
-    bool WriteToRecord(const std::vector<QJsonObject>& events);
+    void TellRemovals(std::vector<WinnerRemoval> removals);
     int32_t NextCandidateId();
     int32_t NextPrizeId();
     // Keeps a copy of a file that could not be read to its end before it is first replaced;
     // false when that copy could not be made (the file must not be replaced then).
     bool KeepDamagedCopy(const QString& path, bool& pending);
     bool WriteOrRescue(const QString& path, const QByteArray& bytes, bool damagedCopyKept);
-    void ReportWriteFailure(const SaveProblem& problem);
-    void NoteWriteSucceeded(const QString& path);
 
     QString programDir_;
     QString dataDir_;
     bool readOnly_ = false;
-    std::unique_ptr<DrawRecord> record_;
+    WinnerRemovalSink removalSink_;
     int recordBatchDepth_ = 0;
-    std::vector<QJsonObject> batched_;
+    std::vector<WinnerRemoval> batched_;
 
     int32_t tabIndex_ = 0;
     GenNumberSettings genNumberList_;
@@ -234,7 +235,7 @@ class AppData {
     int32_t nextPrizeId_ = 0;
     int32_t nextCandidateId_ = 0;
     QString title_;
-    int32_t prizeUIType_ = 1;
+    int32_t prizeUIType_ = PrizeLayout::Picture;
     int32_t fieldType_ = 0;
     bool allowRepeat_ = false;
     bool fieldTypeByOperator_ = false;
@@ -242,7 +243,6 @@ class AppData {
     bool presenterKeys_ = false;
     MediaList musicList_;
     MediaList backgroundList_;
-    std::unique_ptr<DrawEngine> draw_;
 
     bool candidateFileDamaged_ = false;
     bool dataFileDamaged_ = false;

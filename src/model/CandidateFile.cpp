@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "model/AppData.h"
+#include "model/Gb2312Codec.h"
 #include "model/Utilities.h"
 #include "model/XmlDocument.h"
 
 namespace {
 
-// Reads one Candidate element's six attributes; false when one is missing.
+// Reads one Candidate element's six attributes, and the two newer ones older files lack;
+// false when one of the six is missing.
 bool ReadCandidate(xmlTextReaderPtr reader, Candidate& c) {
     unsigned seen = 0;
     while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
@@ -36,6 +38,10 @@ bool ReadCandidate(xmlTextReaderPtr reader, Candidate& c) {
         } else if (std::strcmp(name, "index") == 0) {
             c.index = ParseInt(value);
             seen |= 32;
+        } else if (std::strcmp(name, "group") == 0) {
+            c.group = QString::fromUtf8(value);
+        } else if (std::strcmp(name, "excluded") == 0) {
+            c.excluded = ParseInt(value) != 0;
         }
     }
     xmlTextReaderMoveToElement(reader);
@@ -177,10 +183,16 @@ QByteArray CandidateFile::Serialize(const AppData& data) {
         utf8 += "\" index=\"";
         snprintf(number, sizeof number, "%d", c->index);
         utf8 += number;
+        // Written only when set, so a list without them is the file it always was.
+        if (!c->group.isEmpty()) {
+            utf8 += "\" group=\"";
+            AppendEscaped(utf8, c->group);
+        }
+        if (c->excluded) utf8 += "\" excluded=\"1";
         utf8 += "\"/>";
     }
     utf8 += "</CandidateList></Vantoria>\n";
-    QByteArray bytes = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n";
-    if (!XmlDocument::EncodeForFile(utf8, bytes)) return QByteArray();
+    QByteArray bytes = XmlDocument::Declaration();
+    if (!Gb2312Codec::Encode(utf8, bytes)) return QByteArray();
     return bytes;
 }

@@ -34,6 +34,33 @@ bool LoadMediaList(xmlNodePtr node, MediaList& list) {
     return true;
 }
 
+// The rules of a prize, children that older files lack: who may win it and whether earlier
+// winners may. A scope is kept as written, whatever its field and mode say.
+void LoadPrizeRules(xmlNodePtr prize, Prize& p) {
+    if (xmlNodePtr scope = XmlDocument::ChildNoCase(prize, "Scope")) {
+        XmlDocument::Attribute(scope, "field", p.scope.field);
+        XmlDocument::Attribute(scope, "mode", p.scope.mode);
+        for (xmlNodePtr v = scope->children; v; v = v->next)
+            if (IsElement(v) && xmlStrEqual(v->name, BAD_CAST "Value"))
+                p.scope.values.append(XmlDocument::Text(v));
+    }
+    if (xmlNodePtr repeat = XmlDocument::ChildNoCase(prize, "Repeat")) {
+        const QString text = XmlDocument::Text(repeat).trimmed();
+        if (text == QLatin1String("0") || text == QLatin1String("1"))
+            p.repeat = text == QLatin1String("1") ? 1 : 0;
+    }
+}
+
+void SavePrizeRules(xmlNodePtr node, const Prize& p) {
+    if (!p.scope.field.isEmpty() || !p.scope.mode.isEmpty() || !p.scope.values.isEmpty()) {
+        xmlNodePtr scope = xmlNewChild(node, nullptr, BAD_CAST "Scope", nullptr);
+        XmlDocument::SetAttribute(scope, "field", p.scope.field);
+        XmlDocument::SetAttribute(scope, "mode", p.scope.mode);
+        for (const QString& v : p.scope.values) XmlDocument::AddTextChild(scope, "Value", v);
+    }
+    if (p.repeat >= 0) XmlDocument::AddTextChild(node, "Repeat", QString::number(p.repeat));
+}
+
 void SaveMediaList(xmlNodePtr setting, const char* name, const MediaList& list) {
     xmlNodePtr node = xmlNewChild(setting, nullptr, BAD_CAST name, nullptr);
     XmlDocument::SetAttribute(node, "index", static_cast<int64_t>(list.Index()));
@@ -68,6 +95,7 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
             // The defaults file names its pictures relative to the program folder.
             if (isDefaultsFile && !image.isEmpty()) image = data.ProgramDir() + image;
             prize->image = image;
+            LoadPrizeRules(c, *prize);
             data.PutPrize(std::move(prize));
         }
     }
@@ -159,6 +187,7 @@ QByteArray DataFile::Serialize(const AppData& data) {
         XmlDocument::SetAttribute(n, "batch", static_cast<int64_t>(p->batch));
         XmlDocument::SetAttribute(n, "image", p->image);
         XmlDocument::SetAttribute(n, "index", static_cast<int64_t>(p->index));
+        SavePrizeRules(n, *p);
     }
 
     xmlNodePtr setting = xmlNewChild(root, nullptr, BAD_CAST "Setting", nullptr);

@@ -7,12 +7,9 @@
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 
-#include <iconv.h>
-
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 
+#include "model/Gb2312Codec.h"
 #include "model/Utilities.h"
 
 namespace {
@@ -42,9 +39,7 @@ void XmlDocument::InitLibrary() {
     static std::once_flag once;
     std::call_once(once, [] {
         xmlInitParser();
-        // The files declare GB2312, which the platform they come from reads as its GBK
-        // superset; so do we, so that every GBK character reads and writes.
-        xmlAddEncodingAlias("GBK", "GB2312");
+        Gb2312Codec::RegisterWithLibxml();
         xmlSetExternalEntityLoader(RefuseExternalEntity);
         xmlSetGenericErrorFunc(nullptr, IgnoreXmlError);
     });
@@ -101,16 +96,24 @@ xmlNodePtr XmlDocument::SelectFirst(const char* xpath) const {
 }
 
 QByteArray XmlDocument::Serialize() const {
+    // Dumped as UTF-8 without a declaration, then encoded as the files are.
     xmlChar* mem = nullptr;
     int size = 0;
-    xmlDocDumpFormatMemoryEnc(doc_, &mem, &size, kEncoding, 0);
+    xmlDocDumpFormatMemoryEnc(doc_, &mem, &size, "UTF-8", 0);
     if (!mem || size <= 0) {
         if (mem) xmlFree(mem);
         return QByteArray();
     }
-    QByteArray out(reinterpret_cast<const char*>(mem), size);
+    QByteArray utf8(reinterpret_cast<const char*>(mem), size);
     xmlFree(mem);
+    if (utf8.startsWith("<?xml")) utf8.remove(0, utf8.indexOf('\n') + 1);
+    QByteArray out = Declaration();
+    if (!Gb2312Codec::Encode(utf8, out)) return QByteArray();
     return out;
+}
+
+QByteArray XmlDocument::Declaration() {
+    return QByteArray("<?xml version=\"1.0\" encoding=\"") + kEncoding + "\"?>\n";
 }
 
 bool XmlDocument::Attribute(xmlNodePtr node, const char* name, QString& out) {
@@ -203,55 +206,4 @@ QByteArray XmlDocument::XmlSafeUtf8(const QString& text) {
         if (IsXmlChar(ch.unicode())) filtered += ch;
     }
     return filtered.toUtf8();
-}
-
-bool XmlDocument::EncodeForFile(const QByteArray& utf8, QByteArray& out) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    const qsizetype start = out.size();
-    out.resize(start + utf8.size() + 64);
-    char* src = const_cast<char*>(utf8.constData());
-    size_t srcLeft = static_cast<size_t>(utf8.size());
-    size_t written = static_cast<size_t>(start);
-    bool ok = true;
-    while (srcLeft > 0) {
-        char* dst = out.data() + written;
-        size_t dstLeft = static_cast<size_t>(out.size()) - written;
-        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        written = static_cast<size_t>(dst - out.data());
-        if (r != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) {
-            out.resize(out.size() + static_cast<qsizetype>(srcLeft) + 1024);
-        } else if (errno == EILSEQ) {
-            // Decode the one character GBK lacks and write it as a reference.
-            const unsigned char* p = reinterpret_cast<const unsigned char*>(src);
-            size_t len = 1;
-            char32_t cp = p[0];
-            if (p[0] >= 0xF0 && srcLeft >= 4) {
-                len = 4;
-                cp = ((p[0] & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) |
-                     (p[3] & 0x3Fu);
-            } else if (p[0] >= 0xE0 && srcLeft >= 3) {
-                len = 3;
-                cp = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-            } else if (p[0] >= 0xC0 && srcLeft >= 2) {
-                len = 2;
-                cp = ((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-            }
-            char ref[16];
-            const int n = snprintf(ref, sizeof ref, "&#%u;", static_cast<unsigned>(cp));
-            if (static_cast<size_t>(out.size()) - written < static_cast<size_t>(n))
-                out.resize(out.size() + 1024);
-            memcpy(out.data() + written, ref, static_cast<size_t>(n));
-            written += static_cast<size_t>(n);
-            src += len;
-            srcLeft -= len;
-        } else {
-            ok = false;
-            break;
-        }
-    }
-    iconv_close(cd);
-    out.resize(static_cast<qsizetype>(written));
-    return ok;
 }

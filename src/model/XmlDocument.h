@@ -8,8 +8,8 @@
 #include <memory>
 
 // A libxml2 document with the program's safety rules: no network, no DTD, no external
-// entities, bounded depth and size; files declare GB2312 and are written as GBK, with
-// characters outside it kept as character references.
+// entities, bounded depth and size; files declare GB2312 and are written as GB2312, with
+// characters outside it kept as character references (Gb2312Codec).
 class XmlDocument {
   public:
     static constexpr const char* kEncoding = "GB2312";
@@ -18,7 +18,7 @@ class XmlDocument {
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    // Sets up libxml2 once per process (encoding alias, entity loader that refuses all).
+    // Sets up libxml2 once per process (the files' encoding, entity loader that refuses all).
     static void InitLibrary();
 
     // Reads a whole file into memory; false for folders and unreadable paths.
@@ -34,6 +34,8 @@ class XmlDocument {
     xmlNodePtr SelectFirst(const char* xpath) const;
     // The document in the file encoding with its declaration; empty on failure.
     QByteArray Serialize() const;
+    // The declaration the files start with.
+    static QByteArray Declaration();
 
     // Attribute text; false when the attribute is missing.
     static bool Attribute(xmlNodePtr node, const char* name, QString& out);
@@ -50,9 +52,6 @@ class XmlDocument {
     // UTF-8 of text without the characters XML 1.0 cannot hold (they would make the file
     // unreadable at the next start).
     static QByteArray XmlSafeUtf8(const QString& text);
-    // Appends UTF-8 markup converted to the file encoding; a character the encoding lacks
-    // becomes a character reference (so it must not stand inside a name).
-    static bool EncodeForFile(const QByteArray& utf8, QByteArray& out);
 
   private:
     explicit XmlDocument(xmlDocPtr doc) : doc_(doc) {}

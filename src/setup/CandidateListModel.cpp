@@ -1,5 +1,7 @@
 #include "setup/CandidateListModel.h"
 
+#include <QColor>
+
 #include "model/AppData.h"
 #include "model/Candidate.h"
 
@@ -17,6 +19,8 @@ const ColumnInfo kColumns[CandidateListModel::kColumnCount] = {
     {u"姓名", 130, Qt::AlignCenter},
     {u"部门", 140, Qt::AlignCenter},
     {u"手机", 130, Qt::AlignCenter},
+    {u"分组", 100, Qt::AlignCenter},
+    {u"参与抽奖", 70, Qt::AlignCenter},
 };
 
 }  // namespace
@@ -36,8 +40,11 @@ QVariant CandidateListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount)
         return QVariant();
     if (role == Qt::TextAlignmentRole) return QVariant(kColumns[index.column()].alignment);
-    if (role != Qt::DisplayRole) return QVariant();
     const Candidate& c = *data_.Candidates()[size_t(index.row())];
+    if (role == Qt::ToolTipRole && index.column() == kGroup && c.group.size() > kShownGroupLength)
+        return c.group;
+    if (role == Qt::ForegroundRole && c.excluded) return QColor(Qt::gray);
+    if (role != Qt::DisplayRole) return QVariant();
     switch (index.column()) {
         // Rows are only appended and cleared, so the position is the count before the add.
         case kRowNumber:
@@ -50,6 +57,12 @@ QVariant CandidateListModel::data(const QModelIndex& index, int role) const {
             return c.department;
         case kTel:
             return c.tel;
+        case kGroup:
+            return c.group.size() > kShownGroupLength
+                       ? c.group.left(kShownGroupLength) + QChar(u'…')
+                       : c.group;
+        case kTakesPart:
+            return c.excluded ? QStringLiteral("不参与") : QStringLiteral("参与");
         default:
             return QVariant();
     }
@@ -84,4 +97,9 @@ void CandidateListModel::BeginReset() {
 
 void CandidateListModel::EndReset() {
     endResetModel();
+}
+
+void CandidateListModel::RowsChanged(int first, int last) {
+    if (first > last) return;
+    emit dataChanged(index(first, 0), index(last, kColumnCount - 1));
 }

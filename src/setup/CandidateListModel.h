@@ -4,13 +4,16 @@
 
 class AppData;
 
-// The candidate list of AppData as a five-column table, read straight from the records so
-// that a list of 100,000 stays cheap. Rows are only appended or all removed; the owner
-// brackets such changes with BeginAppend/EndAppend or BeginReset/EndReset.
+// The candidate list of AppData as a table, read straight from the records so that a list of
+// 100,000 stays cheap. Rows are appended or all removed, and the owner brackets such changes
+// with BeginAppend/EndAppend or BeginReset/EndReset; a row changed in place is told with
+// RowsChanged.
 class CandidateListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    enum Column { kRowNumber, kNumber, kName, kDepartment, kTel, kColumnCount };
+    enum Column { kRowNumber, kNumber, kName, kDepartment, kTel, kGroup, kTakesPart, kColumnCount };
+    // A group is shown up to this many characters; the whole of it is the tooltip.
+    static constexpr int kShownGroupLength = 100;
 
     explicit CandidateListModel(AppData& data, QObject* parent = nullptr);
 
@@ -26,6 +29,7 @@ class CandidateListModel : public QAbstractTableModel {
     void EndAppend();
     void BeginReset();
     void EndReset();
+    void RowsChanged(int first, int last);
 
   private:
     AppData& data_;

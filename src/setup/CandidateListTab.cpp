@@ -1,5 +1,6 @@
 #include "setup/CandidateListTab.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -8,20 +9,22 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <algorithm>
 #include <memory>
 
-#include "app/Notices.h"
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
 #include "celvex.h"
 #include "model/AppData.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
+#include "setup/CandidateFilter.h"
 #include "setup/CandidateListModel.h"
 #include "setup/GenerateNumbersDialog.h"
 #include "setup/ImportExamplesDialog.h"
 #include "setup/ImportPreview.h"
 #include "setup/ImportPreviewDialog.h"
+#include "ui/Notices.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 
@@ -57,8 +60,11 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
       data_(data),
       bridgeFolder_(data.ProgramDir()),
       model_(new CandidateListModel(data, this)),
+      filter_(new CandidateFilter(data, this)),
       list_(new QTreeView(this)),
-      menu_(new QMenu(this)) {
+      filterBox_(new QComboBox(this)),
+      menu_(new QMenu(this)),
+      rowMenu_(new QMenu(this)) {
     setObjectName(QStringLiteral("VT_TAB_CANDIDATE_LIST"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -80,7 +86,21 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
     connect(menu_->addAction(QStringLiteral("从文本文件导入")), &QAction::triggered, this,
             [this] { Import(CelvexLibrary::ImportKind::Text); });
 
-    list_->setModel(model_);
+    filterBox_->addItems(CandidateFilter::Labels());
+    filterBox_->setGeometry(8 + 93 * kButtonCount + 4, 11, 120, 24);
+    connect(filterBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        filter_->SetMode(CandidateFilter::Mode(index));
+        update();
+    });
+    connect(rowMenu_->addAction(QStringLiteral("设为不参与抽奖")), &QAction::triggered, this,
+            [this] { SetSelectedExcluded(true); });
+    connect(rowMenu_->addAction(QStringLiteral("恢复参与抽奖")), &QAction::triggered, this,
+            [this] { SetSelectedExcluded(false); });
+
+    filter_->setSourceModel(model_);
+    list_->setModel(filter_);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QTreeView::customContextMenuRequested, this, &CandidateListTab::ShowRowMenu);
     SetUpReportList(list_, QAbstractItemView::ExtendedSelection, false);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
@@ -97,12 +117,47 @@ QRect CandidateListTab::ListFrame() const {
 }
 
 QRect CandidateListTab::CountArea() const {
-    const int left = buttons_[kClear]->geometry().right() + 1 + 8;
+    const int left = filterBox_->geometry().right() + 1 + 8;
     return QRect(QPoint(left, 8), QPoint(width() - 8 - 1, 38 - 1));
 }
 
 QString CandidateListTab::CountText() const {
-    return QStringLiteral("共: %1").arg(model_->rowCount());
+    const int all = model_->rowCount();
+    int left = 0;
+    for (const auto& c : data_.Candidates()) left += c->excluded;
+    QString text = QStringLiteral("共: %1").arg(all);
+    if (left > 0) text += QStringLiteral("  参加抽奖: %1").arg(all - left);
+    return text;
+}
+
+std::vector<int> CandidateListTab::SelectedRows() const {
+    std::vector<int> rows;
+    const QModelIndexList picked = list_->selectionModel()->selectedRows();
+    rows.reserve(size_t(picked.size()));
+    for (const QModelIndex& index : picked) rows.push_back(filter_->mapToSource(index).row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CandidateListTab::ShowRowMenu(const QPoint& at) {
+    if (SelectedRows().empty()) return;
+    rowMenu_->popup(list_->viewport()->mapToGlobal(at));
+}
+
+void CandidateListTab::SetSelectedExcluded(bool excluded) {
+    const std::vector<int> rows = SelectedRows();
+    int changed = 0;
+    for (int row : rows) {
+        Candidate& c = *data_.Candidates()[size_t(row)];
+        if (c.excluded == excluded) continue;
+        c.excluded = excluded;
+        ++changed;
+    }
+    if (changed == 0) return;
+    model_->RowsChanged(rows.front(), rows.back());
+    filter_->invalidate();
+    data_.Save(AppData::kSaveCandidates);
+    update();
 }
 
 void CandidateListTab::resizeEvent(QResizeEvent*) {
@@ -133,17 +188,22 @@ void CandidateListTab::ShowExamples() {
     Ui::Exec(dialog);
 }
 
-int CandidateListTab::AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows) {
+int CandidateListTab::AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows,
+                                      const std::vector<QString>& groups,
+                                      const std::vector<uint8_t>& excluded) {
     int keep = 0;
     for (const CelvexLibrary::Fields& f : rows)
         if (!AllEmpty(f)) ++keep;
     if (keep == 0) return 0;
     data_.ReserveCandidates(data_.Candidates().size() + size_t(keep));
     model_->BeginAppend(keep);
-    for (const CelvexLibrary::Fields& f : rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const CelvexLibrary::Fields& f = rows[i];
         if (AllEmpty(f)) continue;
         const int index = int(data_.Candidates().size());
-        data_.AddCandidate(f[0], f[1], f[2], f[3], index);
+        Candidate* c = data_.AddCandidate(f[0], f[1], f[2], f[3], index);
+        if (i < groups.size()) c->group = groups[i];
+        if (i < excluded.size()) c->excluded = excluded[i] != 0;
     }
     model_->EndAppend();
     list_->scrollToBottom();
@@ -176,7 +236,7 @@ void CandidateListTab::Import(CelvexLibrary::ImportKind kind) {
         // Cancel leaves candidates and files as they were.
         if (Ui::Exec(dialog) != QDialog::Accepted) return;
         WaitCursor wait;
-        AddImportedRows(preview->Rows());
+        AddImportedRows(preview->Rows(), preview->Groups(), preview->Excluded());
     } else if (table.loaded) {
         Ui::Tell(this, ImportFailureText(kind, table.error));
     }

@@ -3,12 +3,15 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
+#include "setup/CelvexLibrary.h"
 
 class AppData;
+class CandidateFilter;
 class CandidateListModel;
+class QComboBox;
 class QMenu;
 class QPushButton;
 class QTreeView;
@@ -38,20 +41,32 @@ class CandidateListTab : public QWidget {
     // The message for a failed import: the bridge's text, but a text file is not called Excel.
     static QString ImportFailureText(CelvexLibrary::ImportKind kind, int error);
     // Appends the rows handed back by the bridge, skipping those with four empty fields, in one
-    // view update. Returns how many were added.
-    int AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows);
+    // view update, each with its group and whether it takes part when given. Returns how many
+    // were added.
+    int AddImportedRows(const std::vector<CelvexLibrary::Fields>& rows,
+                        const std::vector<QString>& groups = {},
+                        const std::vector<uint8_t>& excluded = {});
+    // Marks the selected candidates as not taking part in any draw, or as taking part again;
+    // saves the candidate file.
+    void SetSelectedExcluded(bool excluded);
+    void ShowRowMenu(const QPoint& at);
     void GenerateNumbers();
     void Clear();
     // Rereads the whole list, for when candidates changed elsewhere.
     void Reload();
 
-    // "共: n" as painted.
+    // "共: n" as painted, and how many take part when not everybody does.
     QString CountText() const;
     QRect CountArea() const;
     QRect ListFrame() const;
 
     QTreeView* List() const { return list_; }
     CandidateListModel* Model() const { return model_; }
+    CandidateFilter* Filter() const { return filter_; }
+    QComboBox* FilterBox() const { return filterBox_; }
+    QMenu* RowMenu() const { return rowMenu_; }
+    // The candidates' rows selected in the list, in ascending order.
+    std::vector<int> SelectedRows() const;
     QMenu* ImportMenu() const { return menu_; }
     QPushButton* Button(int index) const { return buttons_[size_t(index)]; }
 
@@ -63,7 +78,10 @@ class CandidateListTab : public QWidget {
     AppData& data_;
     QString bridgeFolder_;
     CandidateListModel* model_;
+    CandidateFilter* filter_;
     QTreeView* list_;
+    QComboBox* filterBox_;
     QMenu* menu_;
+    QMenu* rowMenu_;
     std::array<QPushButton*, kButtonCount> buttons_{};
 };

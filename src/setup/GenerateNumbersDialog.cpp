@@ -7,10 +7,10 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 GenerateNumbersDialog::GenerateNumbersDialog(const GenNumberSettings& seed, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

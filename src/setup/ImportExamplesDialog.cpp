@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/WidgetUtilities.h"
-#include "model/UiFont.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

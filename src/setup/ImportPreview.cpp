@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <set>
 
+#include "draw/DrawKeyRules.h"
 #include "model/AppData.h"
 #include "model/Candidate.h"
-#include "show/DrawKeyRules.h"
 
 namespace {
 
@@ -59,8 +59,15 @@ void ImportPreview::BuildChoices() {
 
     std::vector<int> kept(columns.begin(),
                           columns.begin() + std::min<std::ptrdiff_t>(kMaxChoices, columns.size()));
-    for (int k = 0; k < 4; ++k) {
-        const int mapped = table_.columns[size_t(k)];
+    // The newer slots, as the header named them; a takes-part column counts the other way.
+    const int excluded =
+        table_.excludedColumn >= 0 ? table_.excludedColumn : table_.takesPartColumn;
+    const std::array<int, kSlots> fromFile = {table_.columns[0],  table_.columns[1],
+                                              table_.columns[2],  table_.columns[3],
+                                              table_.groupColumn, excluded};
+    takesPart_ = table_.excludedColumn < 0 && table_.takesPartColumn >= 0;
+    for (int k = 0; k < kSlots; ++k) {
+        const int mapped = fromFile[size_t(k)];
         if (std::binary_search(columns.begin(), columns.end(), mapped)) {
             columns_[size_t(k)] = mapped;
             if (!std::binary_search(kept.begin(), kept.end(), mapped)) {
@@ -106,9 +113,19 @@ void ImportPreview::BuildChoices() {
 }
 
 void ImportPreview::SetColumn(int slot, int column) {
-    if (slot < 0 || slot >= 4) return;
+    if (slot < 0 || slot >= kSlots) return;
     columns_[size_t(slot)] = column < 0 ? -1 : column;
+    // Only the column the header named 是否参与 says who takes part.
+    if (slot == kExcludedSlot)
+        takesPart_ = column >= 0 && table_.excludedColumn < 0 && column == table_.takesPartColumn;
     Recompute();
+}
+
+std::optional<bool> ImportPreview::YesNo(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    if (t == u"是" || t == u"1" || t == u"y" || t == u"yes") return true;
+    if (t == u"否" || t == u"0" || t == u"n" || t == u"no") return false;
+    return std::nullopt;
 }
 
 QString ImportPreview::KeyText(const Fields& f, int field) {
@@ -147,6 +164,8 @@ const QSet<QString>& ImportPreview::PresentKeys(int field) {
 void ImportPreview::Recompute() {
     rows_.clear();
     lines_.clear();
+    groups_.clear();
+    excluded_.clear();
     flags_.clear();
     counts_.fill(0);
     emptyRows_ = 0;
@@ -171,6 +190,12 @@ void ImportPreview::Recompute() {
         }
         rows_.push_back(std::move(fields));
         lines_.push_back(row.line);
+        const int group = columns_[kGroupSlot];
+        groups_.push_back(group < 0 ? QString() : table_.Text(row, group));
+        const int excluded = columns_[kExcludedSlot];
+        const std::optional<bool> said =
+            excluded < 0 ? std::nullopt : YesNo(table_.Text(row, excluded));
+        excluded_.push_back(said.has_value() && *said != takesPart_);
     }
 
     keyField_ = ChooseKeyField();

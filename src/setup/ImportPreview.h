@@ -4,10 +4,11 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
+#include "setup/CelvexLibrary.h"
 
 class AppData;
 struct Candidate;
@@ -46,13 +47,26 @@ class ImportPreview {
     int RowsAboveHeader() const { return rowsAbove_; }
 
     const std::vector<Choice>& Choices() const { return choices_; }
-    // The file column feeding slot (0 number, 1 name, 2 department, 3 mobile), -1 for none.
+    // Slots beyond the four fields: the group label, and who does not take part.
+    static constexpr int kGroupSlot = 4;
+    static constexpr int kExcludedSlot = 5;
+    static constexpr int kSlots = 6;
+
+    // The file column feeding slot (0 number, 1 name, 2 department, 3 mobile, 4 group,
+    // 5 excluded), -1 for none.
     int Column(int slot) const { return columns_[size_t(slot)]; }
     void SetColumn(int slot, int column);
+    // The excluded column says who takes part (是否参与): its 否 leaves a person out.
+    bool ExcludedColumnSaysWhoTakesPart() const { return takesPart_; }
+    // 是, 1, Y, yes (and 否, 0, N, no) in any case; nothing for any other text.
+    static std::optional<bool> YesNo(const QString& text);
 
-    // Exactly what the import adds, in file order, and the line each row comes from.
+    // Exactly what the import adds, in file order, and the line each row comes from; beside
+    // each row its group and whether it is left out of the draw.
     const std::vector<Fields>& Rows() const { return rows_; }
     const std::vector<int>& Lines() const { return lines_; }
+    const std::vector<QString>& Groups() const { return groups_; }
+    const std::vector<uint8_t>& Excluded() const { return excluded_; }
     // Rows under the header whose four mapped fields are all empty.
     int EmptyRows() const { return emptyRows_; }
 
@@ -80,9 +94,12 @@ class ImportPreview {
 
     int rowsAbove_ = 0;
     std::vector<Choice> choices_;
-    std::array<int, 4> columns_{-1, -1, -1, -1};
+    std::array<int, kSlots> columns_{-1, -1, -1, -1, -1, -1};
+    bool takesPart_ = false;
     std::vector<Fields> rows_;
     std::vector<int> lines_;
+    std::vector<QString> groups_;
+    std::vector<uint8_t> excluded_;
     int emptyRows_ = 0;
     int keyField_ = 0;
     std::vector<Flag> flags_;

@@ -11,15 +11,16 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/WidgetUtilities.h"
 #include "celvex.h"
-#include "model/UiFont.h"
 #include "setup/ImportPreview.h"
 #include "setup/UiRulesTab.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 
-const char16_t* const kSlotTitles[4] = {u"编号", u"姓名", u"部门", u"手机"};
+const char16_t* const kSlotTitles[ImportPreview::kSlots] = {u"编号", u"姓名", u"部门",
+                                                            u"手机", u"分组", u"不参与抽奖"};
 
 QString EncodingName(int encoding) {
     switch (encoding) {
@@ -91,7 +92,7 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, const QString& 
 
     auto* mapping = new QGroupBox(QStringLiteral("各列对应的文件列"), this);
     auto* grid = new QGridLayout(mapping);
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < ImportPreview::kSlots; ++k) {
         auto* box = new QComboBox(mapping);
         box->addItem(QStringLiteral("（无）"), -1);
         for (const ImportPreview::Choice& choice : preview_.Choices())
@@ -107,8 +108,9 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, const QString& 
     layout->addWidget(mapping);
 
     rows_ = MakeList({QStringLiteral("行"), QStringLiteral("编号"), QStringLiteral("姓名"),
-                      QStringLiteral("部门"), QStringLiteral("手机")},
-                     {50, 90, 130, 140, 130}, this);
+                      QStringLiteral("部门"), QStringLiteral("手机"), QStringLiteral("分组"),
+                      QStringLiteral("参与抽奖")},
+                     {50, 90, 110, 120, 110, 90, 70}, this);
     layout->addWidget(rows_, 3);
     summary_ = new QLabel(this);
     layout->addWidget(summary_);
@@ -132,7 +134,7 @@ ImportPreviewDialog::ImportPreviewDialog(ImportPreview& preview, const QString& 
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     SetFontOnAll(this, TheUiFont().Font());
-    resize(720, 600);
+    resize(780, 620);
     Refresh();
 }
 
@@ -151,12 +153,16 @@ void ImportPreviewDialog::Refresh() {
         auto* item = new QTreeWidgetItem;
         item->setText(0, QString::number(preview_.Lines()[i]));
         for (int k = 0; k < 4; ++k) item->setText(k + 1, rows[i][size_t(k)]);
+        item->setText(5, preview_.Groups()[i]);
+        item->setText(6, preview_.Excluded()[i] ? QStringLiteral("否") : QStringLiteral("是"));
         items.append(item);
     }
     rows_->addTopLevelItems(items);
 
     QString summary =
         QStringLiteral("将导入 %1 行，跳过 %2 个空行。").arg(rows.size()).arg(preview_.EmptyRows());
+    const auto left = std::count(preview_.Excluded().begin(), preview_.Excluded().end(), 1);
+    if (left > 0) summary += QStringLiteral("其中 %1 人不参与抽奖。").arg(left);
     if (rows.size() > shown) summary += QStringLiteral("上表列出前 %1 行。").arg(shown);
     summary_->setText(summary);
 

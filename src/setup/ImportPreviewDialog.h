@@ -39,7 +39,7 @@ class ImportPreviewDialog : public QDialog {
     void Refresh();
 
     ImportPreview& preview_;
-    std::array<QComboBox*, 4> boxes_{};
+    std::array<QComboBox*, 6> boxes_{};
     QLabel* header_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* key_ = nullptr;

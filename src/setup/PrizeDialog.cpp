@@ -10,11 +10,12 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
+#include "setup/ScopeEditor.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ PrizeDialog::PrizeDialog(AppData& data, bool editMode, const Values& initial, QW
       defaultPicture_(data.ProgramDir() + QStringLiteral("example/def_prize.png")) {
     setObjectName(QStringLiteral("PrizeDialog"));
     setWindowTitle(editMode ? QStringLiteral("修改奖项") : QStringLiteral("添加奖项"));
-    setFixedSize(DialogUnitsToPixels(this, 0, 0, 345, 185).size());
+    setFixedSize(DialogUnitsToPixels(this, 0, 0, 345, 330).size());
 
     const auto place = [this](QWidget* w, int x, int y, int cx, int cy) {
         w->setGeometry(DialogUnitsToPixels(this, x, y, cx, cy));
@@ -95,6 +96,9 @@ PrizeDialog::PrizeDialog(AppData& data, bool editMode, const Values& initial, QW
     cancel_ = new QPushButton(QStringLiteral("取消"), this);
     place(cancel_, 288, 164, 50, 14);
     cancel_->setAutoDefault(false);
+
+    scope_ = new ScopeEditor(data_, values_.scope, values_.repeat, this);
+    place(scope_, 7, 182, 331, 142);
 
     connect(browse_, &QPushButton::clicked, this, &PrizeDialog::Browse);
     connect(default_, &QPushButton::clicked, this, &PrizeDialog::UseDefaultPicture);
@@ -160,6 +164,14 @@ void PrizeDialog::accept() {
     const int32_t batch = ParseInt(batch_->text());
     if (batch < 1 || batch > count)
         return refuse(QStringLiteral("轮数必须在 1 和 中奖人数 之间"), batch_);
+    if (scope_->MissingValues()) {
+        Ui::Tell(this, QStringLiteral("请在抽奖范围中勾选至少一个部门或分组。"),
+                 Ui::Icon::Information);
+        scope_->FilterBox()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    values_.scope = scope_->Scope();
+    values_.repeat = scope_->Repeat();
     values_.name = name;
     values_.content = content;
     values_.count = count;

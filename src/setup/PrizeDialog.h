@@ -7,7 +7,10 @@
 
 #include <cstdint>
 
+#include "model/Prize.h"
+
 class AppData;
+class ScopeEditor;
 class QLineEdit;
 class QPushButton;
 
@@ -21,6 +24,8 @@ class PrizeDialog : public QDialog {
         int32_t count = 1;
         int32_t batch = 1;
         QString image;  // full path; empty means the default picture
+        PrizeScope scope;
+        int32_t repeat = Prize::kRepeatGlobal;
     };
     static constexpr int kMaxNameLength = 259;
 
@@ -41,6 +46,7 @@ class PrizeDialog : public QDialog {
     QPushButton* DefaultButton() const { return default_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
+    ScopeEditor* Scope() const { return scope_; }
     QRect PreviewRect() const { return previewRect_; }
     const QImage& Preview() const { return preview_; }
     QString DefaultPicturePath() const { return defaultPicture_; }
@@ -76,4 +82,5 @@ class PrizeDialog : public QDialog {
     QPushButton* default_;
     QPushButton* ok_;
     QPushButton* cancel_;
+    ScopeEditor* scope_;
 };

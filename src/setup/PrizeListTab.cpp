@@ -5,13 +5,14 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "app/Notices.h"
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
+#include "draw/PrizeRuleText.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Utilities.h"
 #include "setup/PrizeDialog.h"
+#include "ui/Notices.h"
+#include "ui/Ui.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 
@@ -45,8 +46,8 @@ PrizeListTab::PrizeListTab(AppData& data, QWidget* parent)
     list_->setColumnCount(kColumnCount);
     list_->setHeaderLabels({QStringLiteral("序号"), QStringLiteral("奖项"), QStringLiteral("奖品"),
                             QStringLiteral("总数"), QStringLiteral("轮数"),
-                            QStringLiteral("奖品图")});
-    static const int kWidths[kColumnCount] = {50, 90, 120, 60, 60, 150};
+                            QStringLiteral("奖品图"), QStringLiteral("抽奖范围")});
+    static const int kWidths[kColumnCount] = {44, 86, 104, 48, 48, 90, 140};
     for (int c = 0; c < kColumnCount; ++c) list_->setColumnWidth(c, kWidths[c]);
     SetUpReportList(list_, QAbstractItemView::ExtendedSelection, true);
     list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -71,6 +72,7 @@ void PrizeListTab::WriteRow(QTreeWidgetItem* row, int position, const Prize& pri
     row->setText(kCount, QString::number(prize.count));
     row->setText(kBatch, QString::number(prize.batch));
     row->setText(kPicture, PictureText(prize.image));
+    row->setText(kRule, PrizeRuleText::Short(prize.scope, prize.repeat));
     row->setData(kNumber, kIdRole, prize.id);
 }
 
@@ -101,8 +103,10 @@ void PrizeListTab::Add() {
     const PrizeDialog::Values& v = dialog.Result();
     const int n = list_->topLevelItemCount();
     const int32_t id = data_.AddPrize(v.name, v.content, v.count, v.batch, v.image, n);
-    const Prize* prize = data_.FindPrize(id);
+    Prize* prize = data_.FindPrize(id);
     if (!prize) return;
+    prize->scope = v.scope;
+    prize->repeat = v.repeat;
     auto* row = new QTreeWidgetItem(list_);
     WriteRow(row, n, *prize);
 }
@@ -113,7 +117,7 @@ void PrizeListTab::Modify(bool fromDoubleClick) {
         if (Row(i)->isSelected()) row = Row(i);
     if (!row) {
         if (!fromDoubleClick)
-            Ui::Tell(this, QStringLiteral("你想修改那一项呢? 请先选中它。"), Ui::Icon::Information);
+            Ui::Tell(this, QStringLiteral("你想修改哪一项呢? 请先选中它。"), Ui::Icon::Information);
         return;
     }
     Prize* prize = data_.FindPrize(RowId(row));
@@ -124,6 +128,8 @@ void PrizeListTab::Modify(bool fromDoubleClick) {
     seed.count = ParseInt(row->text(kCount));
     seed.batch = ParseInt(row->text(kBatch));
     seed.image = prize->image;
+    seed.scope = prize->scope;
+    seed.repeat = prize->repeat;
     PrizeDialog dialog(data_, true, seed, this);
     if (Ui::Exec(dialog) != QDialog::Accepted) return;
     // The show may have run between opening and closing: look the prize up again.
@@ -135,6 +141,8 @@ void PrizeListTab::Modify(bool fromDoubleClick) {
     prize->count = v.count;
     prize->batch = v.batch;
     prize->image = v.image;
+    prize->scope = v.scope;
+    prize->repeat = v.repeat;
     WriteRow(row, list_->indexOfTopLevelItem(row), *prize);
     SendNotice(parentWidget(), WM_PRIZES_CHANGED);
 }
@@ -142,7 +150,7 @@ void PrizeListTab::Modify(bool fromDoubleClick) {
 void PrizeListTab::Delete() {
     const int k = int(list_->selectedItems().size());
     if (k == 0) {
-        Ui::Tell(this, QStringLiteral("你想删除那一项呢? 请先选中它。"), Ui::Icon::Information);
+        Ui::Tell(this, QStringLiteral("你想删除哪一项呢? 请先选中它。"), Ui::Icon::Information);
         return;
     }
     if (Ui::Tell(this, QStringLiteral("你确信要删除这 %1 个奖项吗？").arg(k), Ui::Icon::Question,

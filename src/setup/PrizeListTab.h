@@ -17,7 +17,7 @@ struct Prize;
 class PrizeListTab : public QWidget {
     Q_OBJECT
   public:
-    enum Column { kNumber, kName, kContent, kCount, kBatch, kPicture, kColumnCount };
+    enum Column { kNumber, kName, kContent, kCount, kBatch, kPicture, kRule, kColumnCount };
     enum ButtonIndex { kAdd, kModify, kDelete, kMoveUp, kMoveDown, kButtonCount };
 
     PrizeListTab(AppData& data, QWidget* parent = nullptr);

@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
+#include "controls/MediaComboBox.h"
+#include "controls/ScreenComboBox.h"
 #include "model/AppData.h"
-#include "model/UiFont.h"
-#include "setup/DesignMode.h"
-#include "setup/MediaComboBox.h"
-#include "setup/ScreenComboBox.h"
+#include "stage/DesignMode.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 const QString kPictureFilter =

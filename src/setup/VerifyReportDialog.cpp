@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/UiFont.h"
+#include "ui/UiFont.h"
 
 VerifyReportDialog::VerifyReportDialog(const QStringList& lines, bool passed, QWidget* parent)
     : QDialog(parent), text_(new QPlainTextEdit(this)) {

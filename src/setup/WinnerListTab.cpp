@@ -10,17 +10,18 @@
 
 #include <vector>
 
-#include "app/CelvexLibrary.h"
-#include "app/Ui.h"
-#include "app/WidgetUtilities.h"
+#include "draw/DrawVerifier.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
-#include "model/UiFont.h"
 #include "model/Utilities.h"
 #include "model/Winner.h"
+#include "setup/CelvexLibrary.h"
 #include "setup/VerifyReportDialog.h"
 #include "setup/WinnerStatsDialog.h"
-#include "show/DrawVerifier.h"
+#include "ui/Notices.h"
+#include "ui/Ui.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
     setObjectName(QStringLiteral("VT_TAB_WINNER_LIST"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    static const char16_t* const kLabels[kButtonCount] = {u"导出", u"删除", u"统计", u"验证记录"};
+    static const char16_t* const kLabels[kButtonCount] = {u"导出", u"删除", u"统计", u"验证记录",
+                                                          u"结束本场"};
     for (int i = 0; i < kButtonCount; ++i) {
         auto* button = new QPushButton(QString::fromUtf16(kLabels[i]), this);
         button->setGeometry(8 + 93 * i, 8, 90, 30);
@@ -51,6 +53,10 @@ WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
     connect(buttons_[kDelete], &QPushButton::clicked, this, &WinnerListTab::Delete);
     connect(buttons_[kStats], &QPushButton::clicked, this, &WinnerListTab::ShowStats);
     connect(buttons_[kVerify], &QPushButton::clicked, this, &WinnerListTab::VerifyRecord);
+    connect(buttons_[kEndShow], &QPushButton::clicked, this, &WinnerListTab::EndShow);
+    buttons_[kEndShow]->setToolTip(
+        QStringLiteral("本场抽奖已暂停：结束后公开本场密钥，之后的抽奖为新的一场"));
+    SetShowPaused(false);
 
     list_->setColumnCount(kColumnCount);
     list_->setHeaderLabels(
@@ -63,6 +69,21 @@ WinnerListTab::WinnerListTab(AppData& data, QWidget* parent)
     list_->installEventFilter(this);
 
     Refresh();
+}
+
+void WinnerListTab::SetShowPaused(bool paused) {
+    buttons_[kEndShow]->setEnabled(paused);
+}
+
+void WinnerListTab::EndShow() {
+    if (!buttons_[kEndShow]->isEnabled()) return;
+    if (Ui::Tell(this,
+                 QStringLiteral("结束本场抽奖吗？\n结束后将公开本场的密钥；再点击“开始抽奖”时，"
+                                "将开始新的一场，抽奖指纹也会不同。"),
+                 Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
+        return;
+    SetShowPaused(false);
+    SendNotice(parentWidget(), WM_END_SHOW);
 }
 
 Winner* WinnerListTab::RowWinner(const QTreeWidgetItem* row) {

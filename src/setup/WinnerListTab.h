@@ -17,7 +17,7 @@ class WinnerListTab : public QWidget {
     Q_OBJECT
   public:
     enum Column { kPrize, kContent, kShow, kTime, kColumnCount };
-    enum ButtonIndex { kExport, kDelete, kStats, kVerify, kButtonCount };
+    enum ButtonIndex { kExport, kDelete, kStats, kVerify, kEndShow, kButtonCount };
 
     WinnerListTab(AppData& data, QWidget* parent = nullptr);
 
@@ -28,6 +28,10 @@ class WinnerListTab : public QWidget {
     void ShowStats();
     // Checks the draw record of the data folder and shows what it found.
     void VerifyRecord();
+    // A show left before its end waits to be resumed; "结束本场" ends it (asked first), and the
+    // parent hears WM_END_SHOW.
+    void SetShowPaused(bool paused);
+    void EndShow();
 
     // The folder the bridge library is loaded from (ends with "/"); the program folder unless
     // changed.

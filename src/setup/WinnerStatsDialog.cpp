@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
-#include "model/UiFont.h"
+#include "ui/UiFont.h"
+#include "ui/WidgetUtilities.h"
 
 WinnerStatsDialog::WinnerStatsDialog(const AppData& data, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -10,13 +10,14 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <limits>
 
+#include "draw/PrizeRuleText.h"
+#include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
 #include "model/Prize.h"
-#include "show/DrawEngine.h"
 #include "show/NameWidths.h"
-#include "show/RoundState.h"
 
 namespace {
 
@@ -30,6 +31,10 @@ constexpr int kListPointSize = 32;
 // bottom of the built-in backgrounds.
 constexpr int kHelpOffset = 24;
 constexpr int kRehearsalPointSize = 28;
+// The rule of a prize under its name: as large as a heading, never below a size the back of the
+// hall reads.
+constexpr int kRuleLargestPointSize = 40;
+constexpr int kRuleFloorPointSize = 20;
 // Names never get smaller than this (at 1080 lines) to fit the widest of a roll.
 constexpr int kNamesFloorPointSize = 14;
 constexpr int kLargestNamesSize = 400;
@@ -40,11 +45,6 @@ constexpr size_t kMaxPictures = 32;
 constexpr size_t kMaxOutlineBytes = size_t(64) << 20;
 constexpr size_t kMaxGlyphBytes = size_t(48) << 20;
 constexpr size_t kMaxElementBytes = size_t(96) << 20;
-
-// Rectangle from left, top, right, bottom with the right and bottom edges excluded.
-QRect Edges(int left, int top, int right, int bottom) {
-    return QRect(left, top, right - left, bottom - top);
-}
 
 // Design colours keep red in the low byte; they are always drawn opaque.
 QColor OpaqueFromReference(uint32_t ref) {
@@ -58,48 +58,20 @@ QRect Truncated(const QRectF& r) {
 }  // namespace
 
 ShowRenderer::ShowRenderer(AppData& data)
-    : data_(data), measureDevice_(1, 1, QImage::Format_ARGB32_Premultiplied) {}
+    : data_(data),
+      prizePictures_(data.ProgramDir()),
+      measureDevice_(1, 1, QImage::Format_ARGB32_Premultiplied),
+      pictures_(std::numeric_limits<size_t>::max(), kMaxPictures),
+      outlines_(kMaxOutlineBytes),
+      glyphs_(kMaxGlyphBytes),
+      elements_(kMaxElementBytes) {}
 
 ShowRenderer::~ShowRenderer() = default;
 
-int ShowRenderer::Scaled(int size) const {
-    return qRound(size * scale_);
-}
-
 void ShowRenderer::Layout(const QRect& screen) {
-    const int w = screen.width();
-    const int h = screen.height();
-    // A 4K screen shows what a 1080p one shows, only finer.
-    scale_ = std::max(1.0, h / 1080.0);
-    statusBandHeight_ = Scaled(kStatusBandHeight);
-    lineHeight_ = Scaled(kLineHeight);
-    const int hs = h - statusBandHeight_;  // top of the status band
-    const int band = hs / 5;
-
-    screen_ = Edges(0, 0, w, h);
-    welcomeArea_ = Edges(0, 0, w, hs);
-    topBand_ = Edges(0, 0, w, band);
-    statusBand_ = Edges(0, hs, w, h);
-
-    pictureMode_ = data_.PrizeUIType() == 1;
-    if (pictureMode_) {
-        const int p = int(w * 0.28);
-        const int m = hs - band;
-        mainArea_ = Edges(p, band, w, hs);
-        pictureColumn_ = Edges(0, band, p, hs);
-        smallPrizeBox_ = Edges(0, band, p, band + int(m * 0.38));
-        smallPictureBox_ =
-            Edges(0, smallPrizeBox_.y() + smallPrizeBox_.height() + Scaled(10), p, hs - Scaled(80));
-    } else {
-        mainArea_ = Edges(0, band, w, hs);
-        smallPrizeBox_ = Edges(0, band, w, band + Scaled(80));
-        pictureColumn_ = QRect();
-        smallPictureBox_ = QRect();
-    }
-    namesArea_ = mainArea_.adjusted(Scaled(20), Scaled(100), -Scaled(20), -Scaled(100));
-
-    if (!background_.isNull() && background_.size() != screen_.size()) background_ = QImage();
-    pictures_.clear();
+    layout_ = ShowLayout(screen, data_.PrizeUIType() == PrizeLayout::Picture);
+    if (!background_.isNull() && background_.size() != ScreenRect().size()) background_ = QImage();
+    pictures_.Clear();
 }
 
 void ShowRenderer::DropBackground() {
@@ -107,13 +79,13 @@ void ShowRenderer::DropBackground() {
 }
 
 void ShowRenderer::StartScroll() {
-    scrollY_ = statusBand_.top() - 2 * lineHeight_;
-    totalHeight_ = lineHeight_ * int(lines_.size());
+    scrollY_ = StatusBand().top() - 2 * LineHeight();
+    totalHeight_ = LineHeight() * int(lines_.size());
 }
 
 void ShowRenderer::ScrollStep() {
     if (scrollY_ + totalHeight_ - 1 < 0)
-        scrollY_ = statusBand_.top() - lineHeight_;
+        scrollY_ = StatusBand().top() - LineHeight();
     else
         --scrollY_;
 }
@@ -127,12 +99,9 @@ void ShowRenderer::SyncResolution(const QImage& target) {
     measureDevice_.setDotsPerMeterX(target.dotsPerMeterX());
     measureDevice_.setDotsPerMeterY(target.dotsPerMeterY());
     fonts_.clear();
-    outlines_.clear();
-    outlineBytes_ = 0;
-    glyphs_.clear();
-    glyphBytes_ = 0;
-    elements_.clear();
-    elementBytes_ = 0;
+    outlines_.Clear();
+    glyphs_.Clear();
+    elements_.Clear();
 }
 
 ShowRenderer::FontEntry& ShowRenderer::Font(const QString& family, int pointSize) {
@@ -148,6 +117,10 @@ ShowRenderer::FontEntry& ShowRenderer::Font(const QString& family, int pointSize
     e.font.setBold(true);
     e.metrics = std::make_unique<QFontMetricsF>(e.font, &measureDevice_);
     return fonts_.emplace(key, std::move(e)).first->second;
+}
+
+QString ShowRenderer::DefaultFamily() {
+    return kDefaultFamily;
 }
 
 const QFont& ShowRenderer::ShowFont(const QString& family, int pointSize) {
@@ -191,20 +164,12 @@ QRect ShowRenderer::FitPicture(const QSize& image, const QRect& box) {
                  int(height));
 }
 
-QSize ShowRenderer::CellSize(int count) const {
-    const int n = std::max(1, count);
-    const int limit = pictureMode_ ? 2 : 3;
-    const int columns = std::min(limit, n / 4 + 1);
-    const int rows = n / columns + (n % columns ? 1 : 0);
-    return QSize(namesArea_.width() / columns, namesArea_.height() / rows);
-}
-
 int ShowRenderer::NamesFloorSize() const {
     return Scaled(kNamesFloorPointSize);
 }
 
 int ShowRenderer::FitNamesFont(const std::vector<QString>& texts, int count) {
-    const DesignSymbol* symbol = data_.FindSymbol(3);
+    const DesignSymbol* symbol = data_.FindSymbol(DesignElement::RollingNames);
     const QString family =
         symbol && !symbol->FontName.isEmpty() ? symbol->FontName : kDefaultFamily;
     const QRect cell(QPoint(0, 0), CellSize(count) - QSize(2, 2));
@@ -238,23 +203,12 @@ int ShowRenderer::FitNamesFont(const std::vector<QString>& texts, int count) {
 
 void ShowRenderer::LayoutGrid(std::vector<RoundSelection>& selection) const {
     const int n = int(selection.size());
-    if (n == 0) return;
-    const int limit = pictureMode_ ? 2 : 3;
-    const int columns = std::min(limit, n / 4 + 1);
-    const int cw = CellSize(n).width();
-    const int ch = CellSize(n).height();
-    for (int i = 0; i < n; ++i) {
-        const int col = i % columns;
-        const int row = i / columns;
-        selection[size_t(i)].cell =
-            QRect(namesArea_.x() + cw * col, namesArea_.y() + ch * row, cw, ch)
-                .adjusted(1, 1, -1, -1);
-    }
+    for (int i = 0; i < n; ++i) selection[size_t(i)].cell = layout_.Cell(i, n);
 }
 
 void ShowRenderer::EnsureBackground() {
     if (!background_.isNull()) return;
-    const QSize size = screen_.size();
+    const QSize size = ScreenRect().size();
     if (size.isEmpty()) return;
 
     const QString path = data_.BackgroundList().SelectedPath();
@@ -272,14 +226,16 @@ void ShowRenderer::EnsureBackground() {
     background_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
     background_.fill(QColor::fromRgba(0xFFFF0000));
     QPainter p(&background_);
-    QLinearGradient top(0, topBand_.top(), 0, topBand_.top() + topBand_.height());
+    const QRect& topBand = TopBand();
+    QLinearGradient top(0, topBand.top(), 0, topBand.top() + topBand.height());
     top.setColorAt(0, QColor::fromRgba(0xFFFF8080));
     top.setColorAt(1, QColor::fromRgba(0xFFFF0000));
-    p.fillRect(topBand_, top);
-    QLinearGradient status(0, statusBand_.top(), 0, statusBand_.top() + statusBand_.height());
+    p.fillRect(topBand, top);
+    const QRect& statusBand = StatusBand();
+    QLinearGradient status(0, statusBand.top(), 0, statusBand.top() + statusBand.height());
     status.setColorAt(0, QColor::fromRgba(0xFFC40000));
     status.setColorAt(1, QColor::fromRgba(0xFFFF0000));
-    p.fillRect(statusBand_, status);
+    p.fillRect(statusBand, status);
 }
 
 void ShowRenderer::DrawBackground(QPainter& p, const QRect& area) {
@@ -327,12 +283,7 @@ const ShowRenderer::TextSprite& ShowRenderer::ElementSprite(const QString& text,
                                                             const QSize& box) {
     const auto key = std::make_tuple(text, family, pointSize, color, flags | (shadow ? 1 << 30 : 0),
                                      box.width(), box.height());
-    auto it = elements_.find(key);
-    if (it != elements_.end()) return it->second;
-    if (elementBytes_ > kMaxElementBytes) {
-        elements_.clear();
-        elementBytes_ = 0;
-    }
+    if (const TextSprite* kept = elements_.Find(key)) return *kept;
     // Large glyphs are drawn from their outlines on every paint, which makes a full screen
     // slow at 4K; a text element changes only between steps, so it is drawn once, kept and
     // copied.
@@ -359,32 +310,31 @@ const ShowRenderer::TextSprite& ShowRenderer::ElementSprite(const QString& text,
         }
         p.setPen(QColor::fromRgba(color));
         p.drawText(local, flags, text, &sprite.bounds);
-        elementBytes_ += size_t(sprite.image.sizeInBytes());
     }
-    return elements_.emplace(key, std::move(sprite)).first->second;
+    const size_t bytes = size_t(sprite.image.sizeInBytes());
+    return elements_.Insert(key, std::move(sprite), bytes);
 }
 
 const QImage& ShowRenderer::ScaledPicture(const QImage& source, int prizeId, bool isDefault,
                                           const QSize& size) {
     const auto key = std::make_tuple(prizeId, isDefault, source.width(), source.height(),
                                      size.width(), size.height());
-    auto it = pictures_.find(key);
-    if (it != pictures_.end()) return it->second;
-    if (pictures_.size() >= kMaxPictures) pictures_.clear();
+    if (const QImage* kept = pictures_.Find(key)) return *kept;
     QImage scaled = source.size() == size
                         ? source
                         : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return pictures_.emplace(key, scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied))
-        .first->second;
+    QImage ready = scaled.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const size_t bytes = size_t(ready.sizeInBytes());
+    return pictures_.Insert(key, std::move(ready), bytes);
 }
 
 void ShowRenderer::DrawPicture(QPainter& p, RoundState& round, const QRect& box, bool large) {
     if (box.isEmpty()) return;
-    const bool isDefault = round.prizePicture.isNull();
-    const QImage& source = isDefault ? round.DefaultPicture() : round.prizePicture;
+    bool isDefault = true;
+    const QImage& source = prizePictures_.For(round.prizeImage, &isDefault);
     if (source.isNull()) return;
     // A small picture keeps the size it has on a 1080-line screen, in proportion.
-    QRect r = FitPicture(source.size() * scale_, box);
+    QRect r = FitPicture(source.size() * Scale(), box);
     if (r.isEmpty()) return;
     if (large)
         r.moveRight(box.right());
@@ -396,12 +346,7 @@ void ShowRenderer::DrawPicture(QPainter& p, RoundState& round, const QRect& box,
 const ShowRenderer::Sprite& ShowRenderer::OutlinedName(const QString& text, const QString& family,
                                                        int pointSize, QRgb color) {
     const auto key = std::make_tuple(text, family, pointSize, color);
-    auto it = outlines_.find(key);
-    if (it != outlines_.end()) return it->second;
-    if (outlineBytes_ > kMaxOutlineBytes) {
-        outlines_.clear();
-        outlineBytes_ = 0;
-    }
+    if (const Sprite* kept = outlines_.Find(key)) return *kept;
     // Stroking large glyph outlines is by far the dearest drawing of the show, so each name is
     // stroked and filled once into a picture of its own and copied from then on.
     QPainterPath path;
@@ -418,20 +363,15 @@ const ShowRenderer::Sprite& ShowRenderer::OutlinedName(const QString& text, cons
         p.strokePath(path, QPen(QColor::fromRgba(kOutlineColor), 5));
         p.fillPath(path, QColor::fromRgba(color));
     }
-    outlineBytes_ += size_t(sprite.image.sizeInBytes());
-    return outlines_.emplace(key, std::move(sprite)).first->second;
+    const size_t bytes = size_t(sprite.image.sizeInBytes());
+    return outlines_.Insert(key, std::move(sprite), bytes);
 }
 
 const ShowRenderer::Sprite& ShowRenderer::GlyphSprite(const QRawFont& font, quint32 glyph,
                                                       QRgb color) {
     const auto key = std::make_tuple(font.familyName(), font.styleName(),
                                      qRound(font.pixelSize() * 64), glyph, color);
-    auto it = glyphs_.find(key);
-    if (it != glyphs_.end()) return it->second;
-    if (glyphBytes_ > kMaxGlyphBytes) {
-        glyphs_.clear();
-        glyphBytes_ = 0;
-    }
+    if (const Sprite* kept = glyphs_.Find(key)) return *kept;
     Sprite sprite;
     const QRect bounds = font.boundingRect(glyph).toAlignedRect().adjusted(-2, -2, 2, 2);
     if (!bounds.isEmpty()) {
@@ -446,9 +386,9 @@ const ShowRenderer::Sprite& ShowRenderer::GlyphSprite(const QRawFont& font, quin
         p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         p.setPen(QColor::fromRgba(color));
         p.drawGlyphRun(QPointF(0, 0), one);
-        glyphBytes_ += size_t(sprite.image.sizeInBytes());
     }
-    return glyphs_.emplace(key, std::move(sprite)).first->second;
+    const size_t bytes = size_t(sprite.image.sizeInBytes());
+    return glyphs_.Insert(key, std::move(sprite), bytes);
 }
 
 void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& text,
@@ -493,23 +433,40 @@ void ShowRenderer::DrawPlainName(QPainter& p, const QRect& cell, const QString& 
     }
 }
 
-void ShowRenderer::StrikeThrough(QPainter& p, const QRect& cell, double width, QRgb color) {
-    // A voided winner stays readable, crossed out in the element's colour.
-    const double w = std::min(width + 2 * Scaled(8), double(cell.width()));
-    const QPointF centre = QRectF(cell).center();
+void ShowRenderer::MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em) {
+    // A voided winner stays readable but plainly out: dimmed (drawn so by the caller), struck
+    // through with a bold line, and "未到场" beside the name.
+    const double w = std::min(name.width() + 2 * Scaled(10), double(cell.width()));
+    const QPointF centre(name.center().x(), name.center().y());
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(
-        QPen(QColor::fromRgba(kOutlineColor | 0xFF000000), Scaled(9), Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(centre.x() - w / 2, centre.y()), QPointF(centre.x() + w / 2, centre.y()));
-    p.setPen(QPen(QColor::fromRgba(color), Scaled(5), Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(centre.x() - w / 2, centre.y()), QPointF(centre.x() + w / 2, centre.y()));
+    const QLineF line(centre.x() - w / 2, centre.y(), centre.x() + w / 2, centre.y());
+    p.setPen(QPen(QColor(60, 0, 0), std::max(6.0, em * 0.16), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(line);
+    p.setPen(QPen(Qt::white, std::max(3.0, em * 0.08), Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(line);
+    // The badge: a third of the name's height, at its upper right, kept inside the cell.
+    const int badgeSize = std::max(Scaled(14), qRound(em * 72.0 / std::max(1, dpiY_) * 0.34));
+    const FontEntry& f = Font(kDefaultFamily, badgeSize);
+    const QString text = QStringLiteral("未到场");
+    const QSizeF size(f.metrics->horizontalAdvance(text) + 2 * Scaled(8),
+                      f.metrics->height() + Scaled(4));
+    QRectF badge(QPointF(name.right() - size.width() * 0.3, name.top() - size.height() * 0.35),
+                 size);
+    if (badge.right() > cell.right()) badge.moveRight(cell.right());
+    if (badge.top() < cell.top()) badge.moveTop(cell.top());
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(150, 0, 0, 235));
+    p.drawRoundedRect(badge, Scaled(6), Scaled(6));
+    p.setPen(Qt::white);
+    p.setFont(f.font);
+    p.drawText(badge, Qt::AlignCenter, text);
     p.restore();
 }
 
 void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     auto& selection = round.selection;
-    const int id = outlined ? 4 : 3;
+    const int id = outlined ? DesignElement::WinnerNames : DesignElement::RollingNames;
     if (selection.empty()) return;
     if (selection.front().cell.isEmpty()) LayoutGrid(selection);
 
@@ -519,7 +476,7 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         if (DesignSymbol* s = data_.FindSymbol(id)) s->fontSize = round.namesPointSize;
     ElementLook look = Look(id, selection.front().text, selection.front().cell, 0.6);
     if (round.namesPointSize > 0) look.size = round.namesPointSize;
-    if (look.symbol) look.symbol->box = namesArea_;
+    if (look.symbol) look.symbol->box = NamesArea();
     FontEntry& f = Font(look.family, look.size);
     if (outlined && !f.pathMetrics) {
         // Outlines are built at the em size in pixels of the target's resolution.
@@ -532,7 +489,7 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         // A rolling tick repaints the names area only, so a name wider than the area is cut at
         // its edge on every paint; otherwise pieces of it would stay behind outside the area.
         p.save();
-        p.setClipRect(namesArea_, Qt::IntersectClip);
+        p.setClipRect(NamesArea(), Qt::IntersectClip);
         for (const RoundSelection& entry : selection)
             DrawPlainName(p, entry.cell, entry.text, f.font, look.color);
         p.restore();
@@ -553,8 +510,12 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         // The text origin, centred in the cell; whole pixels so the copy needs no resampling.
         const QPoint origin(qRound(cell.center().x() - advance / 2),
                             qRound(cell.center().y() - height / 2 + ascent));
+        if (entry.voided) p.setOpacity(0.4);
         p.drawImage(origin + sprite.offset, sprite.image);
-        if (entry.voided) StrikeThrough(p, entry.cell, advance, look.color);
+        p.setOpacity(1.0);
+        if (entry.voided)
+            MarkVoided(p, entry.cell, QRectF(origin.x(), origin.y() - ascent, advance, height),
+                       height);
     }
 }
 
@@ -569,9 +530,53 @@ QString ShowRenderer::StatusLineText(const RoundState& round) const {
     const QString text = prize->name + QLatin1Char(' ') + prize->content + QStringLiteral("  ") +
                          now + QStringLiteral("  总：") + QString::number(prize->batch) +
                          QStringLiteral(" 轮 ") + QString::number(prize->count) +
-                         QStringLiteral(" 人  剩余候选人数：") +
-                         QString::number(data_.Draw().RemainingCandidates());
+                         QStringLiteral(" 人  剩余候选人数：") + QString::number(round.remaining);
     return text;
+}
+
+QString ShowRenderer::PrizeScreenText(const RoundState& round) {
+    // A redraw for absent winners says so as large as the prize itself.
+    if (round.redraw > 0) return round.prizeText + QStringLiteral("\n补抽 %1 人").arg(round.redraw);
+    return round.prizeText;
+}
+
+QString ShowRenderer::PrizeRuleLine(const RoundState& round) const {
+    const Prize* prize = data_.FindPrize(round.prizeId);
+    if (!prize) return QString();
+    const bool global = data_.AllowRepeat();
+    return PrizeRuleText::Phrases(prize->scope, prize->RepeatAllowed(global), global)
+        .join(QStringLiteral("　　"));
+}
+
+QRect ShowRenderer::PrizeRuleBox() const {
+    // The lowest part of the main area, below the prize text, above the status band.
+    const QRect& main = MainArea();
+    const int h = std::max(Scaled(40), main.height() / 6);
+    return QRect(main.left() + Scaled(20), main.bottom() - h - Scaled(10) + 1,
+                 main.width() - Scaled(40), h);
+}
+
+void ShowRenderer::DrawPrizeRule(QPainter& p, const RoundState& round) {
+    const QString text = PrizeRuleLine(round);
+    if (text.isEmpty()) return;
+    const QRect box = PrizeRuleBox();
+    // As large as fits on one line, from the size of a heading down to a legible floor; a rule
+    // naming many values is shortened rather than shrunk out of sight.
+    const DesignSymbol* symbol = data_.FindSymbol(DesignElement::PrizeInfo);
+    const QString family =
+        symbol && !symbol->FontName.isEmpty() ? symbol->FontName : kDefaultFamily;
+    int size = Scaled(kRuleLargestPointSize);
+    const int floor = Scaled(kRuleFloorPointSize);
+    while (size > floor && Font(family, size).metrics->horizontalAdvance(text) > box.width())
+        size -= 2;
+    const FontEntry& f = Font(family, std::max(size, floor));
+    const QString shown = f.metrics->elidedText(text, Qt::ElideRight, box.width());
+    const QColor color = symbol ? OpaqueFromReference(symbol->Color) : QColor(Qt::black);
+    p.setFont(f.font);
+    p.setPen(QColor::fromRgba(kShadowColor));
+    p.drawText(box.translated(1, 1), Qt::AlignCenter, shown);
+    p.setPen(color);
+    p.drawText(box, Qt::AlignCenter, shown);
 }
 
 void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
@@ -579,14 +584,14 @@ void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
     if (text.isEmpty()) return;
     p.setFont(Font(kDefaultFamily, Scaled(kStatusPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
-    p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop, text);
+    p.drawText(StatusBand(), Qt::AlignHCenter | Qt::AlignTop, text);
 }
 
 void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
     if (round.fingerprint.isEmpty()) return;
     p.setFont(Font(kDefaultFamily, Scaled(kFingerprintPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
-    p.drawText(statusBand_, Qt::AlignHCenter | Qt::AlignTop,
+    p.drawText(StatusBand(), Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("本场抽奖指纹：") + round.fingerprint);
 }
 
@@ -612,7 +617,7 @@ void ShowRenderer::DrawHelpText(QPainter& p) {
     if (helpText_.isEmpty()) return;
     p.setFont(Font(kDefaultFamily, Scaled(kStatusPointSize)).font);
     p.setPen(QColor::fromRgba(kStatusColor));
-    p.drawText(statusBand_.translated(0, Scaled(kHelpOffset)), Qt::AlignHCenter | Qt::AlignTop,
+    p.drawText(StatusBand().translated(0, Scaled(kHelpOffset)), Qt::AlignHCenter | Qt::AlignTop,
                helpText_);
 }
 
@@ -620,17 +625,17 @@ void ShowRenderer::DrawFinishedList(QPainter& p) {
     if (lines_.isEmpty()) return;
     p.setFont(Font(kDefaultFamily, Scaled(kListPointSize)).font);
     p.setPen(QColor::fromRgba(0xFF000000));
-    const int bottomLimit = statusBand_.top();
+    const int bottomLimit = StatusBand().top();
     const int margin = Scaled(100);
-    const int width = screen_.width() - 2 * margin;
+    const int width = ScreenRect().width() - 2 * margin;
     // Lines that have left the top are skipped without looking at them.
-    int i = scrollY_ < 0 ? std::max(0, (-scrollY_) / lineHeight_ - 1) : 0;
+    int i = scrollY_ < 0 ? std::max(0, (-scrollY_) / LineHeight() - 1) : 0;
     for (; i < lines_.size(); ++i) {
-        const int top = scrollY_ + lineHeight_ * i;
-        const int bottom = top + lineHeight_;
+        const int top = scrollY_ + LineHeight() * i;
+        const int bottom = top + LineHeight();
         if (bottom < 0) continue;
         if (bottom > bottomLimit) break;
-        p.drawText(QRect(margin, top, width, lineHeight_), Qt::AlignCenter, lines_[i]);
+        p.drawText(QRect(margin, top, width, LineHeight()), Qt::AlignCenter, lines_[i]);
     }
 }
 
@@ -654,26 +659,30 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
     QPainter p(&target);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                      QPainter::SmoothPixmapTransform);
-    DrawBackground(p, screen_);
+    DrawBackground(p, ScreenRect());
 
+    using namespace DesignElement;
     switch (round.state) {
         case RoundState::kWelcome:
             if (!round.title.isEmpty())
-                DrawTextElement(p, 0, round.title, welcomeArea_, 0.8, Align::Center, true);
+                DrawTextElement(p, Title, round.title, WelcomeArea(), 0.8, Align::Center, true);
             DrawFingerprint(p, round);
             break;
         case RoundState::kPrize:
-            DrawTextElement(p, 1, round.title, topBand_, 0.6, Align::Bottom, true);
+            DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
             if (!round.prizeText.isEmpty())
-                DrawTextElement(p, 2, round.prizeText, mainArea_, 0.6, Align::Center, true);
-            DrawPicture(p, round, pictureColumn_, true);
+                DrawTextElement(p, PrizeInfo, PrizeScreenText(round), MainArea(), 0.6,
+                                Align::Center, true);
+            DrawPrizeRule(p, round);
+            DrawPicture(p, round, PictureColumn(), true);
             DrawStatusLine(p, round);
             break;
         case RoundState::kRolling:
         case RoundState::kWinners:
-            DrawTextElement(p, 1, round.title, topBand_, 0.6, Align::Bottom, true);
-            DrawTextElement(p, 6, round.prizeText, smallPrizeBox_, 0.6, Align::Bottom, false);
-            DrawPicture(p, round, smallPictureBox_, false);
+            DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
+            DrawTextElement(p, SmallPrizeInfo, round.prizeText, SmallPrizeBox(), 0.6, Align::Bottom,
+                            false);
+            DrawPicture(p, round, SmallPictureBox(), false);
             DrawNames(p, round, round.state == RoundState::kWinners);
             DrawStatusLine(p, round);
             break;
@@ -700,8 +709,8 @@ void ShowRenderer::PaintNames(QImage& target, RoundState& round) {
 
     QPainter p(&target);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    p.setClipRect(namesArea_);
-    DrawBackground(p, namesArea_);
+    p.setClipRect(NamesArea());
+    DrawBackground(p, NamesArea());
     DrawNames(p, round, round.state == RoundState::kWinners);
     DrawSelectionOutline(p, round);
 }

@@ -14,6 +14,10 @@
 #include <tuple>
 #include <vector>
 
+#include "show/PrizePictures.h"
+#include "show/ShowLayout.h"
+#include "show/SpriteCache.h"
+
 class AppData;
 class QPainter;
 class QRawFont;
@@ -28,11 +32,11 @@ struct RoundSelection;
 class ShowRenderer {
   public:
     // Sizes of a 1080-line screen; larger screens scale them (Scale()).
-    static constexpr int kLineHeight = 65;
+    static constexpr int kLineHeight = ShowLayout::kLineHeight;
     static constexpr uint32_t kStatusColor = 0xFF9ACD32;
     static constexpr uint32_t kShadowColor = 0xFF808080;
     static constexpr uint32_t kOutlineColor = 0x200080C0;
-    static constexpr int kStatusBandHeight = 85;
+    static constexpr int kStatusBandHeight = ShowLayout::kStatusBandHeight;
 
     explicit ShowRenderer(AppData& data);
     ~ShowRenderer();
@@ -41,10 +45,11 @@ class ShowRenderer {
 
     // Computes every area for a screen in device pixels; call once before the first paint.
     void Layout(const QRect& screen);
+    const ShowLayout& Geometry() const { return layout_; }
     // How much larger than on a 1080-line screen the fixed sizes are drawn (never below 1, so
     // small screens keep readable status lines).
-    double Scale() const { return scale_; }
-    int LineHeight() const { return lineHeight_; }
+    double Scale() const { return layout_.Scale(); }
+    int LineHeight() const { return layout_.LineHeight(); }
 
     // Paints the whole screen of the round's state into target (screen size, ARGB32
     // premultiplied).
@@ -68,15 +73,15 @@ class ShowRenderer {
     const QString& HelpText() const { return helpText_; }
     void SetHelpText(const QString& text) { helpText_ = text; }
 
-    const QRect& ScreenRect() const { return screen_; }
-    const QRect& TopBand() const { return topBand_; }
-    const QRect& StatusBand() const { return statusBand_; }
-    const QRect& WelcomeArea() const { return welcomeArea_; }
-    const QRect& MainArea() const { return mainArea_; }
-    const QRect& SmallPrizeBox() const { return smallPrizeBox_; }
-    const QRect& PictureColumn() const { return pictureColumn_; }
-    const QRect& SmallPictureBox() const { return smallPictureBox_; }
-    const QRect& NamesArea() const { return namesArea_; }
+    const QRect& ScreenRect() const { return layout_.ScreenRect(); }
+    const QRect& TopBand() const { return layout_.TopBand(); }
+    const QRect& StatusBand() const { return layout_.StatusBand(); }
+    const QRect& WelcomeArea() const { return layout_.WelcomeArea(); }
+    const QRect& MainArea() const { return layout_.MainArea(); }
+    const QRect& SmallPrizeBox() const { return layout_.SmallPrizeBox(); }
+    const QRect& PictureColumn() const { return layout_.PictureColumn(); }
+    const QRect& SmallPictureBox() const { return layout_.SmallPictureBox(); }
+    const QRect& NamesArea() const { return layout_.NamesArea(); }
 
     // Largest even point size from 20 up whose text stays strictly inside the box shrunk to
     // ratio; 18 when even 20 does not fit.
@@ -86,7 +91,7 @@ class ShowRenderer {
     // Gives every entry its grid cell in the names area (when the first cell is still empty).
     void LayoutGrid(std::vector<RoundSelection>& selection) const;
     // The size of one grid cell when count names are shown.
-    QSize CellSize(int count) const;
+    QSize CellSize(int count) const { return layout_.CellSize(count); }
     // One point size for all names of a roll: fitted to the widest of texts (everyone the roll
     // may show) in the cell of count names, never below a legible floor. Names still wider
     // than their cell at the floor are shortened with an ellipsis when drawn.
@@ -95,9 +100,17 @@ class ShowRenderer {
 
     // The status line of the prize, rolling and winners screens (empty without a prize).
     QString StatusLineText(const RoundState& round) const;
+    // Who may win the current prize, as the prize screen says it under the prize (empty for a
+    // prize without a rule of its own), and where it stands.
+    QString PrizeRuleLine(const RoundState& round) const;
+    // What the prize screen says in its large text: the prize, and "补抽 N 人" on a redraw.
+    static QString PrizeScreenText(const RoundState& round);
+    QRect PrizeRuleBox() const;
 
     // The bold show font of a family at a point size (cached).
     const QFont& ShowFont(const QString& family, int pointSize);
+    // The family of the show's fixed texts (status, help, questions).
+    static QString DefaultFamily();
 
   private:
     struct FontEntry {
@@ -125,11 +138,13 @@ class ShowRenderer {
     void DrawPicture(QPainter& p, RoundState& round, const QRect& box, bool large);
     void DrawNames(QPainter& p, RoundState& round, bool outlined);
     void DrawStatusLine(QPainter& p, const RoundState& round);
+    void DrawPrizeRule(QPainter& p, const RoundState& round);
     void DrawHelpText(QPainter& p);
     void DrawFingerprint(QPainter& p, const RoundState& round);
     void DrawRehearsalMark(QPainter& p, const RoundState& round);
-    void StrikeThrough(QPainter& p, const QRect& cell, double width, QRgb color);
-    int Scaled(int size) const;
+    // name: where the name stands; em: its height in pixels.
+    void MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em);
+    int Scaled(int size) const { return layout_.Scaled(size); }
     void DrawFinishedList(QPainter& p);
     void DrawSelectionOutline(QPainter& p, const RoundState& round);
     const QImage& ScaledPicture(const QImage& source, int prizeId, bool isDefault,
@@ -152,20 +167,8 @@ class ShowRenderer {
                                QRgb color);
 
     AppData& data_;
-
-    QRect screen_;
-    QRect topBand_;
-    QRect statusBand_;
-    QRect welcomeArea_;
-    QRect mainArea_;
-    QRect smallPrizeBox_;
-    QRect pictureColumn_;
-    QRect smallPictureBox_;
-    QRect namesArea_;
-    bool pictureMode_ = true;
-    double scale_ = 1.0;
-    int statusBandHeight_ = kStatusBandHeight;
-    int lineHeight_ = kLineHeight;
+    ShowLayout layout_;
+    PrizePictures prizePictures_;
 
     QStringList lines_;
     int scrollY_ = 0;
@@ -182,14 +185,11 @@ class ShowRenderer {
 
     std::map<std::pair<QString, int>, FontEntry> fonts_;
     // Scaled prize pictures by prize, default-or-own, source size and target size.
-    std::map<std::tuple<int, bool, int, int, int, int>, QImage> pictures_;
+    SpriteCache<std::tuple<int, bool, int, int, int, int>, QImage> pictures_;
     // Outlined winner names, ready to copy, by text, family, size and colour.
-    std::map<std::tuple<QString, QString, int, QRgb>, Sprite> outlines_;
-    size_t outlineBytes_ = 0;
+    SpriteCache<std::tuple<QString, QString, int, QRgb>, Sprite> outlines_;
     // Glyphs of the rolling names, ready to copy, by face, size, glyph and colour.
-    std::map<std::tuple<QString, QString, int, quint32, QRgb>, Sprite> glyphs_;
-    size_t glyphBytes_ = 0;
+    SpriteCache<std::tuple<QString, QString, int, quint32, QRgb>, Sprite> glyphs_;
     // Drawn text elements, ready to copy, by text, look, alignment and box size.
-    std::map<std::tuple<QString, QString, int, QRgb, int, int, int>, TextSprite> elements_;
-    size_t elementBytes_ = 0;
+    SpriteCache<std::tuple<QString, QString, int, QRgb, int, int, int>, TextSprite> elements_;
 };

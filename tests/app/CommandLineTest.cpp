@@ -6,9 +6,9 @@
 
 #include <memory>
 
+#include "draw/DrawEngine.h"
+#include "draw/ShowHost.h"
 #include "model/AppData.h"
-#include "show/DrawEngine.h"
-#include "show/ShowHost.h"
 #include "support/TestFolder.h"
 
 // The commands the program answers without a window, run as a user would run them.
@@ -33,7 +33,7 @@ ProgramRun Vantoria(const QStringList& arguments) {
 class Host : public ShowHost {
   public:
     DrawEngine* engine = nullptr;
-    bool AskToContinue(const QString&) override { return true; }
+    bool AskToContinue(const Shortage&) override { return true; }
     void RunShow() override {
         while (engine->Round()->state != RoundState::kFinished) engine->AdvanceStep();
     }
@@ -49,9 +49,10 @@ TEST(CommandLine, VerifyTellsPassedTamperedAndUnreadableApartByExitCode) {
         AppData data(dir.Path());
         for (int i = 0; i < 20; ++i) data.AddCandidate(QString::number(i), "", "", "", i);
         data.AddPrize(QStringLiteral("一等奖"), "", 5, 2, "", 0);
+        DrawEngine engine(data);
         Host host;
-        host.engine = &data.Draw();
-        ASSERT_TRUE(data.Draw().StartDraw(host));
+        host.engine = &engine;
+        ASSERT_TRUE(engine.StartDraw(host));
     }
     ProgramRun run = Vantoria({"--verify", dir.Path()});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();

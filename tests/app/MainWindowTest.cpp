@@ -15,12 +15,14 @@
 #include <csignal>
 #include <memory>
 
+#include "app/AppShowHost.h"
 #include "app/MainWindow.h"
-#include "app/Notices.h"
 #include "app/TerminationSignals.h"
 #include "controls/Banner.h"
 #include "controls/ControlBar.h"
 #include "controls/TabStrip.h"
+#include "draw/DrawEngine.h"
+#include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "model/AtomicFileWriter.h"
 #include "model/Prize.h"
@@ -28,11 +30,10 @@
 #include "setup/PrizeDialog.h"
 #include "setup/PrizeListTab.h"
 #include "setup/WinnerListTab.h"
-#include "show/DrawEngine.h"
-#include "show/RoundState.h"
-#include "show/ShowWindow.h"
+#include "stage/ShowWindow.h"
 #include "support/FakeUi.h"
 #include "support/TestFolder.h"
+#include "ui/Notices.h"
 
 namespace {
 
@@ -246,7 +247,7 @@ TEST_F(MainWindowTest, AShowFromTheStartButtonRecordsItsWinners) {
         QApplication::processEvents();
         for (int& state : states) {
             Press(show, Qt::Key_Space);
-            state = data_->Draw().Round() ? data_->Draw().Round()->state : -1;
+            state = w.Engine().Round() ? w.Engine().Round()->state : -1;
         }
         show.reject();
         return show.result();
@@ -257,7 +258,7 @@ TEST_F(MainWindowTest, AShowFromTheStartButtonRecordsItsWinners) {
     EXPECT_EQ(states[1], RoundState::kRolling);
     EXPECT_EQ(states[2], RoundState::kWinners);
     EXPECT_EQ(data_->WinnerCount(prize), 2);
-    EXPECT_EQ(data_->Draw().Round(), nullptr);
+    EXPECT_EQ(w.Engine().Round(), nullptr);
     // The round was saved as it was drawn.
     AppData reread(root_);
     EXPECT_EQ(reread.WinnerCount(prize), 2);
@@ -347,7 +348,7 @@ TEST_F(MainWindowTest, ARehearsalKeepsNothing) {
         show.show();
         QApplication::processEvents();
         for (int i = 0; i < 6; ++i) Press(show, Qt::Key_Space);
-        marked = data_->Draw().Round()->rehearsal;
+        marked = w.Engine().Round()->rehearsal;
         drawn = data_->WinnerCount(prize);
         show.reject();
         return show.result();
@@ -429,3 +430,10 @@ TEST(TerminationSignals, ASignalClosesEveryDialogInnermostFirst) {
 }
 
 }  // namespace
+
+TEST(AppShowHost, TheShortageQuestionTellsPlacesAndPeopleLeft) {
+    EXPECT_EQ(
+        AppShowHost::ShortageQuestion(ShowHost::Shortage{8, 5, QString()}),
+        QStringLiteral("候选人数不足，本轮抽奖不能全部完成，要继续吗？\n详情：还剩 8 个中奖名额，"
+                       "剩余候选人数为 5。规则中不允许重复中奖。"));
+}

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
 #include "celvex.h"
+#include "setup/CelvexLibrary.h"
 
 // Helpers of the bridge tests: the real library through the program's loader, and the raw C
 // functions for calls the loader never makes (null records, null paths).

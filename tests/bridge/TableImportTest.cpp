@@ -5,6 +5,8 @@
 
 #include "bridge/BridgeCalls.h"
 #include "celvex.h"
+#include "model/AppData.h"
+#include "setup/ImportPreview.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -153,3 +155,42 @@ TEST(TableImport, TextFileAbove10NonEmptyRowsHasNoHeader) {
 }
 
 }  // namespace
+
+// The newer columns: 分组 and who takes part, found by the header alone. A 是否参与 column says
+// who takes part, so its 否 leaves a person out; a 不参与抽奖 one says who does not.
+TEST(TableImport, GroupAndTakingPartColumnsReachThePreview) {
+    struct Case {
+        QByteArray file;
+        std::vector<uint8_t> excluded;
+    };
+    const std::vector<Case> cases = {
+        {"工号,姓名,员工类型,是否参与\nE1,张三,正式员工,是\nE2,李四,外包,否\nE3,王五,,\n",
+         {0, 1, 0}},
+        {"工号,姓名,标签,不参与抽奖\nE1,张三,正式员工,N\nE2,李四,外包,yes\nE3,王五,,1\n",
+         {0, 1, 1}},
+        {"Employee ID,Name,Tag,Excluded\nE1,张三,正式员工,no\nE2,李四,外包,Y\nE3,王五,,?\n",
+         {0, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        TestFolder folder;
+        folder.Write(QStringLiteral("list.csv"), c.file);
+        CelvexLibrary::TableOutcome table = BridgeCalls::Library().ImportTable(
+            Kind::Text, folder.File(QStringLiteral("list.csv")), BridgeCalls::ImportTitles());
+        ASSERT_TRUE(table.success);
+        EXPECT_EQ(table.groupColumn, 2);
+        AppData data(folder.Path());
+        data.SetReadOnly(true);
+        const ImportPreview preview(std::move(table), data);
+        EXPECT_EQ(preview.Groups(), (std::vector<QString>{"正式员工", "外包", ""}));
+        EXPECT_EQ(preview.Excluded(), c.excluded);
+    }
+    // A file without a header maps no group, whatever its cells say.
+    TestFolder folder;
+    folder.Write(QStringLiteral("list.csv"), "E1,张三,研发部,138,标签\n");
+    const auto table = BridgeCalls::Library().ImportTable(
+        Kind::Text, folder.File(QStringLiteral("list.csv")), BridgeCalls::ImportTitles());
+    ASSERT_TRUE(table.success);
+    EXPECT_EQ(table.headerRow, -1);
+    EXPECT_EQ(table.groupColumn, -1);
+}

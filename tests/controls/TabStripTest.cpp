@@ -7,10 +7,10 @@
 
 #include <vector>
 
-#include "app/Notices.h"
 #include "controls/Banner.h"
 #include "controls/ControlBar.h"
 #include "controls/TabStrip.h"
+#include "ui/Notices.h"
 
 namespace {
 

@@ -232,9 +232,18 @@ open_show() {
     trace "show open ($w)"
     pause 100 400
 }
-leave_show() {
+# Esc leaves the welcome and finished screens at once and asks first everywhere else.
+press_escape() {
     xdo key Escape
     trace "Esc (state $STATE)"
+    if [ "$STATE" != 0 ] && [ "$STATE" != 4 ]; then
+        sleep 0.1
+        xdo key y
+        trace "y to leave"
+    fi
+}
+leave_show() {
+    press_escape
     wait_window main_window 10000 "$PID" >/dev/null || fail "no setup window after Esc"
     local n
     for ((n = 0; n < 100; n++)); do show_window >/dev/null || break; sleep 0.05; done
@@ -327,8 +336,7 @@ drive_and_kill() {
     setup)
         advance_to $((RANDOM % 4))
         pause 0 300
-        xdo key Escape
-        trace "Esc (state $STATE)"
+        press_escape
         pause 0 400
         ;;
     esac

@@ -154,8 +154,10 @@ TEST(AppData, OperatorFlagIsSetOnlyByHand) {
 TEST(AppData, SameIdTwiceStaysTwiceInTheListAndTheLaterWinsTheMap) {
     TestFolder dir;
     AppData data(dir.Path());
-    data.AddCandidateRecord(std::make_unique<Candidate>(Candidate{5, "first", "", "", "", 0}));
-    data.AddCandidateRecord(std::make_unique<Candidate>(Candidate{5, "second", "", "", "", 1}));
+    data.AddCandidateRecord(
+        std::make_unique<Candidate>(Candidate{5, "first", "", "", "", 0, "", false}));
+    data.AddCandidateRecord(
+        std::make_unique<Candidate>(Candidate{5, "second", "", "", "", 1, "", false}));
     data.AddCandidateRecord(nullptr);
     EXPECT_EQ(data.Candidates().size(), 2u);
     EXPECT_EQ(data.FindCandidate(5)->NO, "second");

@@ -33,13 +33,15 @@ TEST(CandidateFile, RoundTripKeepsOrderFieldsAndEveryCharacter) {
     {
         AppData data(dir.Path());
         data.AddCandidate("007", rare, "研发部 & \"测试\" <组>", "13800138000", 0);
-        data.AddCandidateRecord(std::make_unique<Candidate>(Candidate{40, "b", "", "", "", 1}));
+        data.AddCandidateRecord(
+            std::make_unique<Candidate>(Candidate{40, "b", "", "", "", 1, "", false}));
         data.AddCandidate("c\tx", "bell\x07gone", "", "", 2);
         ASSERT_TRUE(data.Save(AppData::kSaveCandidates));
     }
     const QByteArray bytes = dir.Read("cd.xml");
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"GB2312\"?>"));
-    EXPECT_TRUE(bytes.contains(ToGbk("朱镕基")));
+    // 镕 is GBK's, not GB2312's: a reference keeps the file what it declares.
+    EXPECT_TRUE(bytes.contains(ToGbk("朱") + "&#38229;" + ToGbk("基")));
     EXPECT_TRUE(bytes.contains("&#131072;") || bytes.contains("&#x20000;"));
 
     AppData data(dir.Path());
@@ -132,4 +134,30 @@ TEST(CandidateFile, DeepNestingFailsWithoutCrashing) {
     dir.Write("cd.xml", s + "</CandidateList></Vantoria>");
     AppData data(dir.Path());
     EXPECT_TRUE(data.Candidates().empty());
+}
+
+// Group and exclusion are newer attributes: written only when set, read when present, and a
+// list without them is the file it always was.
+TEST(CandidateFile, GroupAndExclusionRoundTripAndStayOutOfOlderLists) {
+    TestFolder dir;
+    const QString longGroup(10000, QChar(u'组'));
+    {
+        AppData data(dir.Path());
+        data.AddCandidate("1", "张三", "研发部", "", 0)->group = QStringLiteral("2026届");
+        data.AddCandidate("2", "李四", "董事会办公室", "", 1)->excluded = true;
+        data.AddCandidate("3", "王五", "", "", 2)->group = longGroup;
+        data.AddCandidate("4", "赵六", "", "", 3);
+        ASSERT_TRUE(data.Save(AppData::kSaveCandidates));
+    }
+    const QByteArray bytes = dir.Read("cd.xml");
+    EXPECT_EQ(bytes.count("group="), 2);
+    EXPECT_EQ(bytes.count("excluded=\"1\""), 1);
+    AppData back(dir.Path());
+    back.SetReadOnly(true);
+    ASSERT_EQ(back.Candidates().size(), 4u);
+    EXPECT_EQ(back.Candidates()[0]->group, QStringLiteral("2026届"));
+    EXPECT_FALSE(back.Candidates()[0]->excluded);
+    EXPECT_TRUE(back.Candidates()[1]->excluded);
+    EXPECT_EQ(back.Candidates()[2]->group, longGroup);
+    EXPECT_TRUE(back.Candidates()[3]->group.isEmpty());
 }

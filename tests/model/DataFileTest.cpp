@@ -5,6 +5,7 @@
 
 #include "model/AppData.h"
 #include "model/AtomicFileWriter.h"
+#include "model/Prize.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -89,7 +90,7 @@ TEST(DataFile, FileLayoutAndEncoding) {
     }
     const QByteArray bytes = dir.Read("data.xml");
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"GB2312\"?>"));
-    EXPECT_TRUE(bytes.contains(ToGbk("镕")));
+    EXPECT_TRUE(bytes.contains("&#38229;"));  // 镕 is GBK's, not GB2312's
     EXPECT_TRUE(bytes.contains("&#128512;") || bytes.contains("&#x1F600;"));
     EXPECT_TRUE(
         bytes.contains("<Image index=\"3\"><File>/x/A.jpg</File><File>/x/B.jpg</File></Image>"));
@@ -290,4 +291,42 @@ TEST(DataFile, AFailedWriteKeepsTheOldFile) {
     AppData data(dir.Path());
     EXPECT_EQ(data.Title(), "new");  // the destructor's save went through
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 2);  // no temporary files left
+}
+
+// A prize's rules are children that older files lack. A scope this program does not know
+// (field or mode) counts as everyone and is written back as it was.
+TEST(DataFile, PrizeRulesRoundTripAndUnknownScopesAreKept) {
+    struct Case {
+        const char* what;
+        PrizeScope scope;
+        int32_t repeat;
+        bool limits;
+    };
+    const std::vector<Case> cases = {
+        {"none", PrizeScope{}, Prize::kRepeatGlobal, false},
+        {"only two departments", PrizeScope{"department", "only", {"研发部", "市场部"}}, 1, true},
+        {"all but a group", PrizeScope{"group", "except", {"外包"}}, 0, true},
+        {"an unknown field", PrizeScope{"city", "only", {"上海"}}, Prize::kRepeatGlobal, false},
+        {"an unknown mode", PrizeScope{"group", "mostly", {"外包"}}, 1, false},
+        {"no value", PrizeScope{"department", "only", {}}, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestFolder dir;
+        {
+            AppData data(dir.Path());
+            const int32_t id = data.AddPrize("奖", "", 1, 1, "", 0);
+            data.FindPrize(id)->scope = c.scope;
+            data.FindPrize(id)->repeat = c.repeat;
+        }
+        AppData back(dir.Path());
+        back.SetReadOnly(true);
+        const Prize* p = back.FindPrize(0);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->scope.field, c.scope.field);
+        EXPECT_EQ(p->scope.mode, c.scope.mode);
+        EXPECT_EQ(p->scope.values, c.scope.values);
+        EXPECT_EQ(p->repeat, c.repeat);
+        EXPECT_EQ(p->scope.Limits(), c.limits);
+    }
 }

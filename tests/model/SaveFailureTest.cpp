@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonObject>
 
 #include <functional>
 #include <memory>
@@ -93,26 +92,6 @@ TEST(SaveFailure, TheCandidateFileIsRescuedToo) {
     AppData rescued{QString(), QString()};
     EXPECT_TRUE(rescued.LoadCandidateFile(e.problems[0].rescue));
     EXPECT_EQ(rescued.Candidates().size(), 2u);
-}
-
-// Removing many winners at once writes their removals to the draw record together: a failing
-// disk is told once, and every removal is there once it is back.
-TEST(SaveFailure, RemovalsOfAWholePrizeReachTheRecordTogether) {
-    SavingEvent e;
-    const int32_t prize = e.data->AddPrize("一等奖", "电脑", 5, 1, "", 0);
-    for (int i = 0; i < 5; ++i)
-        e.data->AddWinner(std::make_unique<Winner>(
-            Winner{prize, i, QStringLiteral("员工%1").arg(i), "2026-12-24 20:00:00"}));
-    AtomicFileWriter::InjectFailure(AtomicFileWriter::Step::Sync, "draw-record");
-    e.data->DeletePrize(prize);
-    EXPECT_EQ(e.problems.size(), 1u);
-    AtomicFileWriter::ClearInjectedFailures();
-    ASSERT_TRUE(e.data->AppendToRecord(QJsonObject{{"type", "clear"}}));
-    QFile record(e.data->DrawRecordPath());
-    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = record.readAll().trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 6);
-    for (int i = 0; i < 5; ++i) EXPECT_TRUE(lines[i].contains("\"type\":\"delete\"")) << i;
 }
 
 // A save keeps the file's permissions and, when the file is a symbolic link, replaces the

@@ -13,10 +13,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/Notices.h"
 #include "model/AppData.h"
 #include "model/Candidate.h"
 #include "model/Winner.h"
+#include "setup/CandidateFilter.h"
 #include "setup/CandidateListModel.h"
 #include "setup/CandidateListTab.h"
 #include "setup/GenerateNumbersDialog.h"
@@ -24,6 +24,7 @@
 #include "setup/ImportPreviewDialog.h"
 #include "support/FakeUi.h"
 #include "support/TestFolder.h"
+#include "ui/Notices.h"
 
 namespace {
 
@@ -128,7 +129,9 @@ TEST_F(CandidateListTabTest, LayoutColumnsMenuAndPainting) {
         EXPECT_EQ(tab_->Button(i)->geometry(), QRect(8 + 93 * i, 8, 90, 30));
     }
     EXPECT_EQ(tab_->List()->geometry(), QRect(QPoint(6, 44), QPoint(700 - 10, 480 - 10)));
-    EXPECT_EQ(tab_->CountArea(), QRect(QPoint(8 + 93 * 2 + 90 + 8, 8), QPoint(700 - 9, 37)));
+    // The filter stands right of the buttons, the count right of the filter.
+    EXPECT_EQ(tab_->FilterBox()->geometry(), QRect(8 + 93 * 3 + 4, 11, 120, 24));
+    EXPECT_EQ(tab_->CountArea(), QRect(QPoint(8 + 93 * 3 + 4 + 120 + 8, 8), QPoint(700 - 9, 37)));
     EXPECT_EQ(tab_->CountText(), QStringLiteral("共: 3"));
 
     struct Col {
@@ -136,14 +139,13 @@ TEST_F(CandidateListTabTest, LayoutColumnsMenuAndPainting) {
         int width;
         Qt::Alignment align;
     };
-    const Col cols[] = {{"", 40, Qt::AlignLeft},
-                        {"编号", 90, Qt::AlignHCenter},
-                        {"姓名", 130, Qt::AlignHCenter},
-                        {"部门", 140, Qt::AlignHCenter},
-                        {"手机", 130, Qt::AlignHCenter}};
+    const Col cols[] = {{"", 40, Qt::AlignLeft},           {"编号", 90, Qt::AlignHCenter},
+                        {"姓名", 130, Qt::AlignHCenter},   {"部门", 140, Qt::AlignHCenter},
+                        {"手机", 130, Qt::AlignHCenter},   {"分组", 100, Qt::AlignHCenter},
+                        {"参与抽奖", 70, Qt::AlignHCenter}};
     const CandidateListModel* m = tab_->Model();
-    ASSERT_EQ(m->columnCount(), 5);
-    for (int c = 0; c < 5; ++c) {
+    ASSERT_EQ(m->columnCount(), 7);
+    for (int c = 0; c < 7; ++c) {
         SCOPED_TRACE(c);
         EXPECT_EQ(m->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(cols[c].title));
         EXPECT_EQ(tab_->List()->header()->sectionSize(c), cols[c].width);
@@ -417,7 +419,7 @@ TEST_F(CandidateListTabTest, AddImportedRowsIsOneInsertionAndShowsTheLastRow) {
     EXPECT_EQ(inserts, 1);
     QCoreApplication::processEvents();
     const QTreeView* view = tab_->List();
-    const QModelIndex last = tab_->Model()->index(300, 0);
+    const QModelIndex last = view->model()->index(300, 0);
     EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(last)));
 }
 
@@ -425,6 +427,38 @@ TEST_F(CandidateListTabTest, ExamplesRunModallyFromTheMenu) {
     MakePage(0);
     tab_->ShowExamples();
     EXPECT_EQ(fake_.execTitles, std::vector<QString>({QStringLiteral("导入文件示例")}));
+}
+
+// Marking people as not taking part: from the selection, saved at once, counted, listed
+// apart by the filter, and undone the same way.
+TEST_F(CandidateListTabTest, PeopleAreLeftOutOfTheDrawFromTheSelection) {
+    MakePage(5);
+    QItemSelectionModel* selection = tab_->List()->selectionModel();
+    for (int row : {1, 3})
+        selection->select(tab_->List()->model()->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    tab_->SetSelectedExcluded(true);
+    EXPECT_EQ(tab_->CountText(), QStringLiteral("共: 5  参加抽奖: 3"));
+    EXPECT_EQ(Column(CandidateListModel::kTakesPart),
+              QStringList({"参与", "不参与", "参与", "不参与", "参与"}));
+    {
+        AppData onDisk(folder_.Path());
+        onDisk.SetReadOnly(true);
+        ASSERT_EQ(onDisk.Candidates().size(), 5u);
+        EXPECT_TRUE(onDisk.Candidates()[1]->excluded);
+        EXPECT_FALSE(onDisk.Candidates()[2]->excluded);
+    }
+    tab_->FilterBox()->setCurrentIndex(CandidateFilter::kExcludedOnly);
+    ASSERT_EQ(tab_->List()->model()->rowCount(), 2);
+    EXPECT_EQ(tab_->List()->model()->index(1, CandidateListModel::kName).data().toString(), "P3");
+    // Back in, through the filtered list.
+    selection->clearSelection();
+    selection->select(tab_->List()->model()->index(0, 0),
+                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(tab_->SelectedRows(), std::vector<int>{1});
+    tab_->SetSelectedExcluded(false);
+    EXPECT_EQ(tab_->List()->model()->rowCount(), 1);
+    EXPECT_EQ(tab_->CountText(), QStringLiteral("共: 5  参加抽奖: 4"));
 }
 
 }  // namespace

@@ -1,17 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "setup/PrizeDialog.h"
+#include "setup/ScopeEditor.h"
+#include "setup/ScopeValuesModel.h"
 #include "support/FakeUi.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 
@@ -100,7 +105,9 @@ TEST_F(PrizeDialogTest, ModeSetsTitleAndButtonAndAnUnreadablePictureKeepsItsPath
     EXPECT_EQ(add.PathBox()->text(), QStringLiteral("默认奖品图"));
     EXPECT_EQ(add.Preview().size(), QSize(300, 200));
 
-    PrizeDialog edit(*data_, true, {"二等奖", "手机", 7, 2, root_ + "missing.png"}, nullptr);
+    PrizeDialog edit(*data_, true,
+                     {"二等奖", "手机", 7, 2, root_ + "missing.png", {}, Prize::kRepeatGlobal},
+                     nullptr);
     EXPECT_EQ(edit.windowTitle(), QStringLiteral("修改奖项"));
     EXPECT_EQ(edit.OkButton()->text(), QStringLiteral("保存"));
     EXPECT_EQ(edit.CountBox()->text(), QStringLiteral("7"));
@@ -171,6 +178,63 @@ TEST(DialogUnitsTest, NeighboursThatTouchInDialogUnitsTouchInPixels) {
     EXPECT_EQ(path.left(), qRound(79 * 1.5 * s));
     EXPECT_EQ(path.bottom() + 1, qRound(105 * 1.625 * s));
     EXPECT_EQ(path.right() + 1, browse.left());
+}
+
+// The rule of a prize is picked from the values the candidates hold, never typed; a scope the
+// operator leaves alone comes back exactly as it was, values this program does not know kept.
+TEST_F(PrizeDialogTest, TheRuleIsPickedFromThePresentValuesAndKeptWhenUntouched) {
+    for (const char* d : {"研发部", "研发部", "市场部", "董事会办公室"})
+        data_->AddCandidate("", "", QString::fromUtf8(d), "", 0);
+    data_->Candidates().back()->excluded = true;  // the board does not take part
+    PrizeDialog::Values seed{"新人奖", "", 2, 1, QString(), {}, Prize::kRepeatGlobal};
+    {
+        PrizeDialog dialog(*data_, false, seed, nullptr);
+        ScopeEditor& scope = *dialog.Scope();
+        scope.ModeBox()->setCurrentIndex(ScopeEditor::kOnly);
+        ScopeValuesModel& values = *scope.Values();
+        ASSERT_EQ(values.rowCount(), 2);  // 市场部, 研发部: nobody left out is offered
+        EXPECT_EQ(values.index(1).data().toString(), QStringLiteral("研发部（2 人）"));
+        values.setData(values.index(1), Qt::Checked, Qt::CheckStateRole);
+        EXPECT_EQ(scope.CountLabel()->text(), QStringLiteral("范围内 2 人"));
+        scope.RepeatBox()->setCurrentIndex(ScopeEditor::kRepeatAllowed);
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Result().scope.field, QStringLiteral("department"));
+        EXPECT_EQ(dialog.Result().scope.mode, QStringLiteral("only"));
+        EXPECT_EQ(dialog.Result().scope.values, QStringList({"研发部"}));
+        EXPECT_EQ(dialog.Result().repeat, 1);
+    }
+    {
+        // Only with nothing ticked is refused, with a hint.
+        PrizeDialog dialog(*data_, false, seed, nullptr);
+        dialog.Scope()->ModeBox()->setCurrentIndex(ScopeEditor::kExcept);
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(fake_.MessageTexts().back(),
+                  QStringLiteral("请在抽奖范围中勾选至少一个部门或分组。"));
+    }
+    {
+        seed.scope = PrizeScope{"city", "only", {"上海"}};
+        PrizeDialog dialog(*data_, true, seed, nullptr);
+        EXPECT_EQ(dialog.Scope()->ModeBox()->currentIndex(), ScopeEditor::kEveryone);
+        dialog.accept();
+        EXPECT_EQ(dialog.Result().scope.field, QStringLiteral("city"));
+        EXPECT_EQ(dialog.Result().scope.values, QStringList({"上海"}));
+    }
+}
+
+// 100,000 distinct groups: the list is filled and filtered without building a widget a value.
+TEST_F(PrizeDialogTest, AHundredThousandGroupsStayFilterable) {
+    for (int i = 0; i < 100000; ++i)
+        data_->AddCandidate("", "", "", "", i)->group = QStringLiteral("组%1").arg(i);
+    PrizeDialog::Values seed{"奖", "", 1, 1, QString(), {}, Prize::kRepeatGlobal};
+    PrizeDialog dialog(*data_, false, seed, nullptr);
+    ScopeEditor& scope = *dialog.Scope();
+    scope.ModeBox()->setCurrentIndex(ScopeEditor::kOnly);
+    scope.FieldBox()->setCurrentIndex(ScopeEditor::kGroup);
+    EXPECT_EQ(scope.Values()->rowCount(), 100000);
+    scope.FilterBox()->setText(QStringLiteral("组9999"));
+    EXPECT_EQ(scope.ValueList()->model()->rowCount(), 11);  // 组9999 and 组99990..组99999
 }
 
 }  // namespace

@@ -9,13 +9,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/Notices.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
 #include "setup/PrizeDialog.h"
 #include "setup/PrizeListTab.h"
 #include "support/FakeUi.h"
+#include "ui/Notices.h"
 
 namespace {
 
@@ -177,7 +177,7 @@ TEST_F(PrizeListTabTest, DeleteRemovesSelectedRenumbersAndDropsTheirWinners) {
     // Nothing selected: the hint, nothing asked.
     List()->clearSelection();
     tab_->Delete();
-    EXPECT_EQ(fake_.MessageTexts(), QStringList({"你想删除那一项呢? 请先选中它。"}));
+    EXPECT_EQ(fake_.MessageTexts(), QStringList({"你想删除哪一项呢? 请先选中它。"}));
     // The question says how many; No keeps everything.
     Select({1, 3});
     fake_.answers.push_back(Ui::Answer::No);
@@ -252,16 +252,20 @@ TEST_F(PrizeListTabTest, ModifyEditsTheFirstSelectedRowAndNotifies) {
     List()->clearSelection();
     tab_->Modify(false);
     tab_->Modify(true);
-    EXPECT_EQ(fake_.MessageTexts(), QStringList({"你想修改那一项呢? 请先选中它。"}));
+    EXPECT_EQ(fake_.MessageTexts(), QStringList({"你想修改哪一项呢? 请先选中它。"}));
     EXPECT_TRUE(fake_.execTitles.empty());
 
     Select({1, 2});
     PrizeDialog::Values seen;
     fake_.onExec = [&](QDialog& d) {
         auto& dialog = static_cast<PrizeDialog&>(d);
-        seen = {dialog.NameBox()->text(), dialog.ContentBox()->text(),
-                dialog.CountBox()->text().toInt(), dialog.BatchBox()->text().toInt(),
-                dialog.PathBox()->text()};
+        seen = {dialog.NameBox()->text(),
+                dialog.ContentBox()->text(),
+                dialog.CountBox()->text().toInt(),
+                dialog.BatchBox()->text().toInt(),
+                dialog.PathBox()->text(),
+                {},
+                Prize::kRepeatGlobal};
         return int(QDialog::Rejected);
     };
     QTest::mouseClick(tab_->Button(PrizeListTab::kModify), Qt::LeftButton);

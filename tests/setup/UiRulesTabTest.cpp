@@ -11,13 +11,13 @@
 
 #include <memory>
 
+#include "controls/MediaComboBox.h"
+#include "controls/ScreenComboBox.h"
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
-#include "setup/MediaComboBox.h"
-#include "setup/ScreenComboBox.h"
 #include "setup/UiRulesTab.h"
-#include "show/DesignToolbox.h"
-#include "show/DesignWindow.h"
+#include "stage/DesignToolbox.h"
+#include "stage/DesignWindow.h"
 #include "support/FakeUi.h"
 #include "support/TestFolder.h"
 

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "app/CelvexLibrary.h"
+#include "draw/DrawEngine.h"
+#include "draw/RoundState.h"
+#include "draw/ShowHost.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
+#include "setup/CelvexLibrary.h"
 #include "setup/VerifyReportDialog.h"
 #include "setup/WinnerListTab.h"
-#include "show/DrawEngine.h"
-#include "show/RoundState.h"
-#include "show/ShowHost.h"
 #include "support/FakeUi.h"
 
 namespace {
@@ -165,7 +165,7 @@ TEST_F(WinnerListTabTest, ListFollowsDrawOrderHidesOrphansAndCarriesTheRecords) 
 
 TEST_F(WinnerListTabTest, LayoutAndPainting) {
     MakePage(600, 400);
-    const QStringList labels = {"导出", "删除", "统计", "验证记录"};
+    const QStringList labels = {"导出", "删除", "统计", "验证记录", "结束本场"};
     for (int i = 0; i < WinnerListTab::kButtonCount; ++i) {
         EXPECT_EQ(tab_->Button(i)->text(), labels[i]);
         EXPECT_EQ(tab_->Button(i)->geometry(), QRect(QPoint(8 + 93 * i, 8), QSize(90, 30)));
@@ -400,7 +400,7 @@ TEST_F(WinnerListTabTest, ExportFailuresPromiseNoFile) {
 class SteppingHost : public ShowHost {
   public:
     explicit SteppingHost(DrawEngine& engine) : engine_(engine) {}
-    bool AskToContinue(const QString&) override { return true; }
+    bool AskToContinue(const Shortage&) override { return true; }
     void RunShow() override {
         for (int guard = 0; guard < 1000; ++guard) {
             if (engine_.Round()->state == RoundState::kFinished) return;
@@ -426,8 +426,9 @@ TEST_F(WinnerListTabTest, AFullShowEndsUpOnThePageInDrawOrder) {
     MakePage();
     EXPECT_EQ(List()->topLevelItemCount(), 0);
 
-    SteppingHost host(data_->Draw());
-    ASSERT_TRUE(data_->Draw().StartDraw(host));
+    DrawEngine engine(*data_);
+    SteppingHost host(engine);
+    ASSERT_TRUE(engine.StartDraw(host));
     tab_->Refresh();  // what the setup window does when the show closes
 
     EXPECT_EQ(Column(WinnerListTab::kPrize),
@@ -441,7 +442,7 @@ TEST_F(WinnerListTabTest, AFullShowEndsUpOnThePageInDrawOrder) {
         people.insert(w->candidate);
         EXPECT_EQ(WinnerListTab::RowWinner(List()->topLevelItem(i)), w);
         EXPECT_EQ(List()->topLevelItem(i)->text(WinnerListTab::kShow),
-                  data_->Draw().DrawKeyText(w->candidate));
+                  engine.DrawKeyText(w->candidate));
         EXPECT_FALSE(w->time.isEmpty());
     }
     EXPECT_EQ(people.size(), 5);  // nobody wins twice

@@ -7,12 +7,12 @@
 
 #include <memory>
 
-#include "app/WidgetUtilities.h"
 #include "model/AppData.h"
 #include "model/Winner.h"
 #include "setup/WinnerListTab.h"
 #include "setup/WinnerStatsDialog.h"
 #include "support/FakeUi.h"
+#include "ui/WidgetUtilities.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <set>
 
+#include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
-#include "show/RoundState.h"
 #include "show/ShowRenderer.h"
 
 namespace {
@@ -150,7 +150,7 @@ TEST_F(ShowRendererTest, NameGridColumnsRowsAndCells) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", " << c.n << " names");
         auto r = MakeRenderer(c.mode);
-        RoundState round(root_);
+        RoundState round;
         Fill(round, c.n);
         r->LayoutGrid(round.selection);
 
@@ -171,7 +171,7 @@ TEST_F(ShowRendererTest, NameGridColumnsRowsAndCells) {
     }
     // Exact numbers for the text-mode 3 x 4 grid at 1920 x 1080.
     auto r = MakeRenderer(0);
-    RoundState round(root_);
+    RoundState round;
     Fill(round, 12);
     r->LayoutGrid(round.selection);
     EXPECT_EQ(round.selection[0].cell, QRect(21, 300, 624, 147));
@@ -235,7 +235,7 @@ TEST_F(ShowRendererTest, FitPictureNeverEnlargesAndCentres) {
 
 TEST_F(ShowRendererTest, BuiltInGradientWhenNoBackgroundFile) {
     auto r = MakeRenderer(1);
-    RoundState round(root_);
+    RoundState round;
     QImage img = Target();
     r->Paint(img, round);
 
@@ -261,7 +261,7 @@ TEST_F(ShowRendererTest, BackgroundFileIsStretchedCachedAndDropped) {
     data_->BackgroundList().AddFile(path);
 
     auto r = MakeRenderer(1);
-    RoundState round(root_);
+    RoundState round;
     QImage img = Target();
     r->Paint(img, round);
     EXPECT_EQ(img.pixel(200, 5), 0xFF00C000u);
@@ -305,7 +305,7 @@ TEST_F(ShowRendererTest, NamesDrawnInTheElementColourInEveryCell) {
             auto r = MakeRenderer(mode);
             data_->ResetSymbolFontSizes();
             data_->FindSymbol(c.element)->Color = c.reference;
-            RoundState round(root_);
+            RoundState round;
             round.state = c.state;
             Fill(round, 12);
             QImage img = Target();
@@ -343,7 +343,7 @@ TEST_F(ShowRendererTest, PrizePictureDefaultPictureAndMissingPicture) {
 
     // No default picture file: nothing of a picture in the column.
     {
-        RoundState round(root_);
+        RoundState round;
         round.state = RoundState::kPrize;
         round.prizeId = prize;
         QImage img = Target();
@@ -353,7 +353,7 @@ TEST_F(ShowRendererTest, PrizePictureDefaultPictureAndMissingPicture) {
 
     WriteSolid(root_ + "example/def_prize.png", {100, 50}, 0xFF00FF00);
     {
-        RoundState round(root_);
+        RoundState round;
         round.state = RoundState::kPrize;
         round.prizeId = prize;
         QImage img = Target();
@@ -373,11 +373,11 @@ TEST_F(ShowRendererTest, PrizePictureDefaultPictureAndMissingPicture) {
     }
     {
         // The prize's own picture wins over the default one and is shrunk to the column.
-        RoundState round(root_);
+        RoundState round;
         round.state = RoundState::kPrize;
         round.prizeId = prize;
-        round.prizePicture = QImage(1074, 537, QImage::Format_ARGB32);
-        round.prizePicture.fill(0xFF0000FF);
+        WriteSolid(root_ + "own.png", {1074, 537}, 0xFF0000FF);
+        round.prizeImage = root_ + "own.png";
         QImage img = Target();
         r->Paint(img, round);
         EXPECT_EQ(CountColor(img, column, 0xFF00FF00), 0);
@@ -388,7 +388,7 @@ TEST_F(ShowRendererTest, PrizePictureDefaultPictureAndMissingPicture) {
     {
         // Text mode shows no picture at all.
         auto text = MakeRenderer(0);
-        RoundState round(root_);
+        RoundState round;
         round.state = RoundState::kPrize;
         round.prizeId = prize;
         QImage img = Target();
@@ -400,7 +400,7 @@ TEST_F(ShowRendererTest, PrizePictureDefaultPictureAndMissingPicture) {
 TEST_F(ShowRendererTest, TextElementsStoreTheirBoundingBoxes) {
     const int prize = data_->AddPrize("特等奖", "汽车一辆", 1, 1, QString(), 0);
     auto r = MakeRenderer(1);
-    RoundState round(root_);
+    RoundState round;
     round.title = QStringLiteral("2026 年会");
     round.prizeId = prize;
     round.prizeText = QStringLiteral("特等奖\n汽车一辆");
@@ -441,7 +441,7 @@ TEST_F(ShowRendererTest, TextElementsStoreTheirBoundingBoxes) {
 
 TEST_F(ShowRendererTest, SelectionOutlineAroundTheSelectedElement) {
     auto r = MakeRenderer(1);
-    RoundState round(root_);
+    RoundState round;
     round.title = QStringLiteral("抽奖");
     QImage img = Target();
     r->Paint(img, round);
@@ -464,7 +464,7 @@ TEST_F(ShowRendererTest, FinishedListScrollsAndRestartsFromTheBottom) {
     EXPECT_EQ(r->ScrollOffset(), 995 - 130);
     EXPECT_EQ(r->TotalHeight(), 650);
 
-    RoundState round(root_);
+    RoundState round;
     round.state = RoundState::kFinished;
     QImage img = Target();
     r->Paint(img, round);
@@ -496,7 +496,7 @@ TEST_F(ShowRendererTest, FinishedListScrollsAndRestartsFromTheBottom) {
 // nothing outside the area changes, and a name too wide for its cell stays inside the area.
 TEST_F(ShowRendererTest, NamesRepaintRestoresTheBackgroundInsideTheNamesAreaOnly) {
     auto r = MakeRenderer(1);
-    RoundState round(root_);
+    RoundState round;
     round.state = RoundState::kRolling;
     round.title = QStringLiteral("年会");
     Fill(round, 12);
@@ -546,7 +546,7 @@ TEST_F(ShowRendererTest, EveryScreenPaintsTheWholeImage) {
                                  "张三02", "", "二等奖 手机",       "李四01"};
         r->StartScroll();
         for (int state = 0; state <= 4; ++state) {
-            RoundState round(root_);
+            RoundState round;
             round.state = state;
             round.title = QStringLiteral("Vantoria 2026 年度盛典");
             round.prizeId = prize;
@@ -583,3 +583,29 @@ TEST_F(ShowRendererTest, EveryScreenPaintsTheWholeImage) {
 }
 
 }  // namespace
+
+// The prize screen says who may win under the prize, in the text element's colour, and says
+// nothing for a prize without a rule of its own.
+TEST_F(ShowRendererTest, ThePrizeScreenAnnouncesThePrizesRule) {
+    const int plain = data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    const int rule = data_->AddPrize("新人奖", "手机", 2, 1, QString(), 1);
+    data_->FindPrize(rule)->scope = PrizeScope{"department", "only", {"研发部", "市场部"}};
+    data_->FindPrize(rule)->repeat = 1;
+    data_->FindSymbol(DesignElement::PrizeInfo)->Color = 0x00FFFF00;  // cyan, red in the low byte
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        auto r = MakeRenderer(mode);
+        RoundState round;
+        round.state = RoundState::kPrize;
+        round.prizeId = plain;
+        EXPECT_EQ(r->PrizeRuleLine(round), QString());
+        round.prizeId = rule;
+        EXPECT_EQ(r->PrizeRuleLine(round),
+                  QStringLiteral("本奖项仅限：研发部、市场部　　已中奖者可参与"));
+        QImage img = Target();
+        r->Paint(img, round);
+        const QRect box = r->PrizeRuleBox();
+        EXPECT_TRUE(r->MainArea().contains(box));
+        EXPECT_GT(CountColor(img, box, 0xFF00FFFF), 500);
+    }
+}

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Ui.h"
+#include "ui/Ui.h"
 
 // Answers every box and dialog of the program without a human. Install it for the life of a
 // test; it puts the previous backend back when destroyed.

@@ -1,0 +1,76 @@
+#include "draw/ShowSession.h"
+
+#include "draw/RecordKeeper.h"
+#include "model/Utilities.h"
+
+namespace {
+
+bool SameRule(const RecordEvents::PrizeRule& a, const RecordEvents::PrizeRule& b) {
+    return a.prize == b.prize && a.repeat == b.repeat && a.limited == b.limited &&
+           a.field == b.field && a.mode == b.mode && a.values == b.values &&
+           a.members == b.members;
+}
+
+}  // namespace
+
+ShowSession::ShowSession(RecordKeeper& record, const ShowKeys::Key& secret, int chainLength,
+                         std::function<std::time_t()> clock)
+    : record_(record),
+      keys_(std::make_unique<ShowKeys>(secret, chainLength)),
+      clock_(std::move(clock)),
+      id_(ShowKeys::Hex(keys_->Commitment()).left(16)) {}
+
+ShowSession::~ShowSession() = default;
+
+QString ShowSession::Now() const {
+    return LocalTimeText(clock_());
+}
+
+void ShowSession::Begin(RecordEvents::ShowStart start) {
+    start.show = id_;
+    start.time = Now();
+    start.commit = keys_->Commitment();
+    start.chain = keys_->ChainLength();
+    if (start.seal) seal_ = *start.seal;
+    sealed_ = RecordEvents::SealedCommitment(start);
+    record_.Append(RecordEvents::Write(start));
+}
+
+bool ShowSession::Covers(const RecordEvents::Seal& seal) const {
+    if (seal.room != seal_.room || seal.excluded != seal_.excluded ||
+        seal.prizes.size() != seal_.prizes.size())
+        return false;
+    for (size_t i = 0; i < seal.prizes.size(); ++i)
+        if (!SameRule(seal.prizes[i], seal_.prizes[i])) return false;
+    return true;
+}
+
+QString ShowSession::Fingerprint() const {
+    return ShowKeys::Fingerprint(sealed_);
+}
+
+void ShowSession::Pause() {
+    if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Pause{id_, Now(), false}));
+}
+
+void ShowSession::Resume() {
+    if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Pause{id_, Now(), true}));
+}
+
+void ShowSession::End() {
+    if (ended_) return;
+    ended_ = true;
+    record_.Append(
+        RecordEvents::Write(RecordEvents::ShowEnd{id_, Now(), keys_->Secret(), keyIndex_}));
+}
+
+ShowKeys::Key ShowSession::NextRoundKey() {
+    return keys_->RoundKey(++keyIndex_);
+}
+
+void ShowSession::RecordRound(RecordEvents::Round round) {
+    round.show = id_;
+    round.keyIndex = keyIndex_;
+    round.key = keys_->RoundKey(keyIndex_);
+    record_.Append(RecordEvents::Write(round));
+}

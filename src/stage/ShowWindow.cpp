@@ -1,0 +1,322 @@
+#include "stage/ShowWindow.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include "draw/DrawEngine.h"
+#include "draw/RoundState.h"
+#include "model/AppData.h"
+#include "model/Prize.h"
+#include "model/Winner.h"
+#include "show/PromptPainter.h"
+#include "show/ShowScreens.h"
+#include "ui/Ui.h"
+
+ShowWindow::ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      data_(data),
+      engine_(engine),
+      renderer_(data) {
+    setObjectName(QStringLiteral("ShowWindow"));
+    // The renderer covers every pixel, so nothing is erased before a paint.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+    if (QFile::exists(QStringLiteral(":/icon.png")))
+        setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+
+    // The chosen screen (a projector) or the primary one, painted at its own pixel ratio so a
+    // scaled desktop stays sharp.
+    QRect screen(0, 0, 800, 600);
+    if (QScreen* chosen = ShowScreens::Find(data_.ShowScreen())) {
+        screen = chosen->geometry();
+        scale_ = PixelScale(chosen);
+        setScreen(chosen);
+    }
+    setGeometry(screen);
+    const QSize pixels = scale_.ToPixels(screen.size());
+    renderer_.Layout(QRect(QPoint(0, 0), pixels));
+    buffer_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+
+    rollTimer_.setTimerType(Qt::PreciseTimer);
+    rollTimer_.setInterval(kRollInterval);
+    connect(&rollTimer_, &QTimer::timeout, this, &ShowWindow::RollTick);
+    scrollTimer_.setTimerType(Qt::PreciseTimer);
+    scrollTimer_.setInterval(kScrollInterval);
+    connect(&scrollTimer_, &QTimer::timeout, this, &ShowWindow::ScrollTick);
+}
+
+ShowWindow::~ShowWindow() {
+    StopAll();
+}
+
+RoundState& ShowWindow::Round() {
+    if (RoundState* round = engine_.Round()) return *round;
+    if (!idleRound_) idleRound_ = std::make_unique<RoundState>();
+    return *idleRound_;
+}
+
+void ShowWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+    if (musicQueued_) return;
+    musicQueued_ = true;
+    // Queued so that the first screen is up before a decoder or a message box can hold it.
+    QTimer::singleShot(0, this, &ShowWindow::StartMusic);
+}
+
+void ShowWindow::StartMusic() {
+    if (music_.Start(data_.MusicList().SelectedPath())) return;
+    Ui::Message m;
+    m.parent = this;
+    m.caption = QStringLiteral("提示");
+    m.text = music_.ErrorMessage();
+    m.icon = Ui::Icon::Information;
+    Ui::ShowMessage(m);
+}
+
+void ShowWindow::StopAll() {
+    rollTimer_.stop();
+    scrollTimer_.stop();
+    music_.Stop();
+}
+
+void ShowWindow::reject() {
+    StopAll();
+    QDialog::reject();
+}
+
+QStringList ShowWindow::FinishedLines(const AppData& data) {
+    QStringList lines{QStringLiteral("祝 贺"), QString()};
+    const std::vector<Prize*> prizes = data.PrizesInDrawOrder();
+    for (size_t i = 0; i < prizes.size(); ++i) {
+        const Prize* prize = prizes[i];
+        if (i > 0) lines.append(QString());
+        lines.append(prize->name + QLatin1Char(' ') + prize->content);
+        if (const AppData::WinnerVector* winners = data.WinnersOfPrize(prize->id))
+            for (const auto& w : *winners) lines.append(w->show);
+    }
+    return lines;
+}
+
+void ShowWindow::Step() {
+    DrawEngine& engine = engine_;
+    if (!engine.Round() || prompt_) return;
+    RoundState& round = *engine.Round();
+    if (round.state == RoundState::kRolling) rollTimer_.stop();
+    if (round.state == RoundState::kPrize && engine.RemainingCandidates() == 0) {
+        Ui::Tell(
+            this,
+            QStringLiteral("剩余候选人数为零，无法继续后续抽奖环节。\n按 Esc 键回到设置界面。"),
+            Ui::Icon::Information);
+        return;
+    }
+    data_.ResetSymbolFontSizes();
+    engine.AdvanceStep();
+
+    if (round.state == RoundState::kRolling) {
+        // One size for every name this roll can show, so no name leaves its cell and the size
+        // does not jump between ticks; the winners screen keeps it.
+        round.namesPointSize = renderer_.FitNamesFont(engine.EligibleKeyTexts(), round.batchSize);
+        rollTimer_.start();
+    } else if (round.state != RoundState::kWinners) {
+        round.namesPointSize = 0;
+    }
+    if (round.state == RoundState::kFinished) {
+        renderer_.Lines() = FinishedLines(data_);
+        renderer_.StartScroll();
+        scrollTimer_.start();
+    }
+    fullRepaint_ = true;
+    update();
+}
+
+void ShowWindow::RollTick() {
+    RoundState* round = engine_.Round();
+    if (!round || round->state != RoundState::kRolling) {
+        rollTimer_.stop();
+        return;
+    }
+    engine_.RollSelection();
+    namesRepaint_ = true;
+    update(scale_.ToLogical(renderer_.NamesArea()));
+}
+
+void ShowWindow::ScrollTick() {
+    renderer_.ScrollStep();
+    fullRepaint_ = true;
+    update();
+}
+
+bool ShowWindow::IsStepKey(int key) const {
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            return true;
+        case Qt::Key_PageDown:
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            // What presentation remotes send, when the operator allowed them.
+            return data_.PresenterKeys();
+        default:
+            return false;
+    }
+}
+
+void ShowWindow::keyPressEvent(QKeyEvent* event) {
+    // Other keys do nothing (and never reach the dialog's default handling).
+    event->accept();
+    if (prompt_) {
+        PromptKey(event);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        const int state = Round().state;
+        if (state == RoundState::kWelcome || state == RoundState::kFinished)
+            reject();
+        else
+            AskToLeave();
+        return;
+    }
+    if (!IsStepKey(event->key())) return;
+    // A held key is one deliberate press, not a run of steps.
+    if (keys_.Press(event->key(), event->timestamp(), event->isAutoRepeat())) Step();
+}
+
+void ShowWindow::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+    if (IsStepKey(event->key()))
+        keys_.Release(event->key(), event->timestamp(), event->isAutoRepeat());
+}
+
+void ShowWindow::focusOutEvent(QFocusEvent* event) {
+    // A key let go while another window had the keyboard is never seen released here.
+    keys_.Reset();
+    QDialog::focusOutEvent(event);
+}
+
+int ShowWindow::EntryAt(const QPoint& pos) {
+    RoundState& round = Round();
+    const QPoint at = scale_.ToPixels(pos);
+    for (size_t i = 0; i < round.selection.size(); ++i)
+        if (round.selection[i].cell.contains(at)) return int(i);
+    return -1;
+}
+
+void ShowWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint at = scale_.ToPixels(event->position().toPoint());
+    if (prompt_) {
+        const ShowLayout& layout = renderer_.Geometry();
+        if (PromptPainter::YesButton(layout).contains(at)) Answer(true);
+        if (PromptPainter::NoButton(layout).contains(at)) Answer(false);
+        return;
+    }
+    if (Round().state != RoundState::kWinners) return;
+    const int index = EntryAt(event->position().toPoint());
+    if (index >= 0) AskToVoid(index);
+}
+
+void ShowWindow::OpenPrompt(ShowPrompt prompt) {
+    // The names stand still while the room reads the question; nothing is decided by it.
+    rollHeld_ = rollTimer_.isActive();
+    rollTimer_.stop();
+    prompt_ = std::move(prompt);
+    fullRepaint_ = true;
+    update();
+}
+
+void ShowWindow::AskToVoid(int index) {
+    RoundState& round = Round();
+    if (prompt_ || round.state != RoundState::kWinners || index < 0 ||
+        index >= int(round.selection.size()) || round.selection[size_t(index)].voided)
+        return;
+    voidIndex_ = index;
+    // 否 first: a stray click followed by Space to go on must not void anybody.
+    OpenPrompt(ShowPrompt{
+        QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].text),
+        QStringLiteral("作废后将为该名额补抽 1 人"), false});
+}
+
+void ShowWindow::AskToLeave() {
+    if (prompt_) return;
+    voidIndex_ = -1;
+    OpenPrompt(ShowPrompt{QStringLiteral("退出放映？"),
+                          QStringLiteral("本场抽奖将暂停，再次点击“开始抽奖”时继续，抽奖指纹不变"),
+                          false});
+}
+
+void ShowWindow::PromptKey(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Y:
+            Answer(true);
+            return;
+        case Qt::Key_N:
+        case Qt::Key_Escape:
+            Answer(false);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            prompt_->yesChosen = !prompt_->yesChosen;
+            fullRepaint_ = true;
+            update();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            // A held key is one answer, not an answer and then steps.
+            if (keys_.Press(event->key(), event->timestamp(), event->isAutoRepeat()))
+                Answer(prompt_->yesChosen);
+            return;
+        default:
+            return;
+    }
+}
+
+void ShowWindow::Answer(bool yes) {
+    if (!prompt_) return;
+    prompt_.reset();
+    const int index = voidIndex_;
+    voidIndex_ = -1;
+    fullRepaint_ = true;
+    update();
+    if (index < 0 && yes) {
+        reject();
+        return;
+    }
+    if (index >= 0 && yes) engine_.VoidWinner(index);
+    if (rollHeld_ && Round().state == RoundState::kRolling) rollTimer_.start();
+    rollHeld_ = false;
+}
+
+void ShowWindow::paintEvent(QPaintEvent* event) {
+    if (buffer_.isNull()) return;
+    if (fullRepaint_) {
+        renderer_.Paint(buffer_, Round());
+        if (prompt_) {
+            QPainter p(&buffer_);
+            PromptPainter::Paint(p, renderer_.Geometry(), *prompt_, renderer_.DefaultFamily());
+        }
+        fullRepaint_ = false;
+        namesRepaint_ = false;
+    } else if (namesRepaint_) {
+        renderer_.PaintNames(buffer_, Round());
+        namesRepaint_ = false;
+    }
+    QPainter p(this);
+    // Device pixels of the buffer onto the same device pixels of the screen.
+    p.drawImage(QRectF(event->rect()), buffer_, QRectF(scale_.ToPixels(event->rect())));
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+#include "show/MusicPlayer.h"
+#include "show/PixelScale.h"
+#include "show/ShowPrompt.h"
+#include "show/ShowRenderer.h"
+#include "stage/KeyStepFilter.h"
+
+class AppData;
+class DrawEngine;
+class RoundState;
+
+// The full-screen show: turns Space and Enter into steps of the draw, runs the rolling and
+// scrolling timers, plays the music and shows what the renderer painted. Its questions (leave
+// the show? void an absent winner?) are asked on the show itself. Esc leaves it: at once on the
+// welcome and finished screens, after a question anywhere else.
+class ShowWindow : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kRollInterval = 20;
+    static constexpr int kScrollInterval = 10;
+
+    // Shows the running show of engine (a blank welcome screen when none runs).
+    ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent = nullptr);
+    ~ShowWindow() override;
+
+    // One step of the show, as a press of Space or Enter.
+    void Step();
+    // Asks on the show whether the winner of selection entry index is absent; Yes voids it.
+    void AskToVoid(int index);
+    // Asks on the show whether to leave it; Yes leaves.
+    void AskToLeave();
+    // The open question, if any, and its answer as the keys and clicks give it.
+    const std::optional<ShowPrompt>& Prompt() const { return prompt_; }
+    void Answer(bool yes);
+    // The selection entry whose cell holds a point of the window; -1 when none.
+    int EntryAt(const QPoint& pos);
+    // Leaves at once: timers killed, music stopped, nothing recorded for a roll in progress.
+    void reject() override;
+
+    ShowRenderer& Renderer() { return renderer_; }
+    const QImage& Buffer() const { return buffer_; }
+    const PixelScale& Scale() const { return scale_; }
+    bool IsRolling() const { return rollTimer_.isActive(); }
+    bool IsScrolling() const { return scrollTimer_.isActive(); }
+    // The finished list as the renderer shows it.
+    static QStringList FinishedLines(const AppData& data);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    RoundState& Round();
+    void StartMusic();
+    void StopAll();
+    void RollTick();
+    void ScrollTick();
+    bool IsStepKey(int key) const;
+    void OpenPrompt(ShowPrompt prompt);
+    void PromptKey(QKeyEvent* event);
+
+    AppData& data_;
+    DrawEngine& engine_;
+    ShowRenderer renderer_;
+    QImage buffer_;
+    // What the buffer lacks before the next copy to the screen.
+    bool fullRepaint_ = true;
+    bool namesRepaint_ = false;
+    QTimer rollTimer_;
+    QTimer scrollTimer_;
+    MusicPlayer music_;
+    KeyStepFilter keys_;
+    // The window is logical, the buffer and the renderer device pixels.
+    PixelScale scale_;
+    bool musicQueued_ = false;
+    // Stands in when no show is running, so the window still paints a screen.
+    std::unique_ptr<RoundState> idleRound_;
+    std::optional<ShowPrompt> prompt_;
+    int voidIndex_ = -1;     // the entry the open question voids; -1 when it asks to leave
+    bool rollHeld_ = false;  // the roll stopped while a question is open
+};

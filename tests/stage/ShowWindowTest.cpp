@@ -1,0 +1,505 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+#include "draw/DrawEngine.h"
+#include "draw/RoundState.h"
+#include "draw/ShowHost.h"
+#include "model/AppData.h"
+#include "show/PromptPainter.h"
+#include "stage/DesignToolbox.h"
+#include "stage/DesignWindow.h"
+#include "stage/ShowWindow.h"
+#include "support/FakeUi.h"
+
+namespace {
+
+// Runs the show window the way the program does (Ui::Exec), with a script in place of the
+// operator.
+class ScriptHost : public ShowHost {
+  public:
+    ScriptHost(AppData& data, DrawEngine& engine, FakeUi& fake)
+        : data_(data), engine_(engine), fake_(fake) {}
+    bool AskToContinue(const Shortage& shortage) override {
+        Ui::Message m;
+        m.text = QStringLiteral("%1 %2").arg(shortage.slotsLeft).arg(shortage.candidates);
+        m.buttons = Ui::Buttons::YesNo;
+        return Ui::ShowMessage(m) == Ui::Answer::Yes;
+    }
+    void RunShow() override {
+        ShowWindow window(data_, engine_);
+        fake_.onExec = [this](QDialog& d) {
+            auto& w = static_cast<ShowWindow&>(d);
+            w.show();
+            QApplication::processEvents();  // queued music start, first paint
+            if (script) script(w);
+            return d.result();
+        };
+        result = Ui::Exec(window);
+        ran = true;
+    }
+
+    std::function<void(ShowWindow&)> script;
+    int result = -1;
+    bool ran = false;
+
+  private:
+    AppData& data_;
+    DrawEngine& engine_;
+    FakeUi& fake_;
+};
+
+void Press(QWidget& w, int key, bool autoRepeat = false) {
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
+    QApplication::sendEvent(&w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text, autoRepeat);
+    QApplication::sendEvent(&w, &release);
+}
+
+class ShowWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Fresh(); }
+
+    // A new program folder and data model.
+    void Fresh() {
+        engine_.reset();
+        data_.reset();
+        dir_ = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(dir_->isValid());
+        root_ = dir_->path() + "/";
+        // The validation wants the music file to exist; this one is no music at all.
+        QDir().mkpath(root_ + "music");
+        QFile music(root_ + "music/default.mp3");
+        ASSERT_TRUE(music.open(QIODevice::WriteOnly));
+        music.write("not an mp3");
+        music.close();
+        data_ = std::make_unique<AppData>(root_);
+        engine_ = std::make_unique<DrawEngine>(*data_);
+    }
+
+    void AddCandidates(int n) {
+        for (int i = 1; i <= n; ++i)
+            data_->AddCandidate(QString::number(1000 + i), QStringLiteral("员工%1").arg(i), "", "",
+                                i);
+    }
+
+    int State() const {
+        const RoundState* round = engine_->Round();
+        return round ? round->state : -1;
+    }
+
+    // Starts a show and runs the script inside it; false when the show did not start.
+    bool Run(const std::function<void(ShowWindow&)>& script) {
+        ScriptHost host(*data_, *engine_, fake_);
+        host.script = script;
+        const bool started = engine_->StartDraw(host);
+        hostResult_ = host.result;
+        return started && host.ran;
+    }
+
+    FakeUi fake_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString root_;
+    std::unique_ptr<AppData> data_;
+    std::unique_ptr<DrawEngine> engine_;
+    int hostResult_ = -1;
+};
+
+TEST_F(ShowWindowTest, OpensOverThePrimaryScreenAndGoesOnWithoutMusic) {
+    AddCandidates(3);
+    data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        EXPECT_EQ(w.objectName(), QStringLiteral("ShowWindow"));
+        EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(w.testAttribute(Qt::WA_OpaquePaintEvent));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(w.geometry(), screen);
+        EXPECT_EQ(w.Renderer().ScreenRect(), QRect(QPoint(0, 0), screen.size()));
+        EXPECT_EQ(State(), RoundState::kWelcome);
+        EXPECT_FALSE(w.IsRolling());
+        EXPECT_FALSE(w.IsScrolling());
+        // The screen shown is the renderer's: the built-in red in the middle.
+        w.repaint();
+        EXPECT_EQ(w.Buffer().pixel(screen.width() / 2, screen.height() / 2), 0xFFFF0000u);
+
+        // The music that cannot play is reported once and the show goes on silent.
+        ASSERT_EQ(fake_.messages.size(), 1u);
+        const Ui::Message& m = fake_.messages.front();
+        EXPECT_EQ(m.caption, QStringLiteral("提示"));
+        EXPECT_EQ(m.icon, Ui::Icon::Information);
+        EXPECT_TRUE(m.text.startsWith(QStringLiteral("打开音乐文件出错：")))
+            << m.text.toStdString();
+        EXPECT_EQ(m.parent, &w);
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(State(), RoundState::kPrize);
+    }));
+}
+
+// Enter, keypad Enter and Space walk the same road from welcome to the finished list.
+TEST_F(ShowWindowTest, StepKeysWalkFromWelcomeToTheFinishedList) {
+    for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        SCOPED_TRACE(testing::Message() << "key " << std::hex << key);
+        Fresh();
+        AddCandidates(4);
+        const int prize = data_->AddPrize("一等奖", "电脑", 2, 1, QString(), 0);
+        ASSERT_TRUE(Run([&](ShowWindow& w) {
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kPrize);
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kRolling);
+            EXPECT_TRUE(w.IsRolling());
+            QTest::qWait(70);
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kWinners);
+            EXPECT_FALSE(w.IsRolling());
+            ASSERT_EQ(data_->WinnerCount(prize), 2);
+            Press(w, key);
+            EXPECT_EQ(State(), RoundState::kFinished);
+            EXPECT_TRUE(w.IsScrolling());
+            const auto& winners = *data_->WinnersOfPrize(prize);
+            EXPECT_EQ(w.Renderer().Lines(), QStringList({"祝 贺", "", "一等奖 电脑",
+                                                         winners[0]->show, winners[1]->show}));
+            w.reject();
+        }));
+    }
+}
+
+TEST_F(ShowWindowTest, OtherKeysDoNothingAndAHeldKeyStepsOnce) {
+    AddCandidates(6);
+    data_->AddPrize("一等奖", "电脑", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int key :
+             {Qt::Key_A, Qt::Key_Tab, Qt::Key_Right, Qt::Key_Backspace, Qt::Key_F1, Qt::Key_0})
+            Press(w, key);
+        EXPECT_EQ(State(), RoundState::kWelcome);
+        EXPECT_TRUE(w.isVisible());
+
+        // A held Space: the first press steps, the repeats do not.
+        Press(w, Qt::Key_Space);
+        for (int i = 0; i < 5; ++i) Press(w, Qt::Key_Space, true);
+        EXPECT_EQ(State(), RoundState::kPrize);
+        Press(w, Qt::Key_Return);
+        for (int i = 0; i < 5; ++i) Press(w, Qt::Key_Return, true);
+        EXPECT_EQ(State(), RoundState::kRolling);
+        EXPECT_TRUE(w.IsRolling());
+        EXPECT_EQ(data_->TotalWinners(), 0u);
+    }));
+}
+
+// Esc asks first, on the show itself; No (the default, or Esc again) goes back to the roll,
+// Yes leaves and records nothing of it.
+TEST_F(ShowWindowTest, EscDuringARollAsksThenRecordsNothing) {
+    AddCandidates(8);
+    const int prize = data_->AddPrize("二等奖", "手机", 4, 2, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_TRUE(w.IsRolling());
+        QTest::qWait(70);
+        for (int answer : {Qt::Key_Escape, Qt::Key_N, Qt::Key_Space}) {
+            Press(w, Qt::Key_Escape);
+            ASSERT_TRUE(w.Prompt().has_value());
+            EXPECT_EQ(w.Prompt()->text, QStringLiteral("退出放映？"));
+            EXPECT_FALSE(w.Prompt()->yesChosen);
+            EXPECT_FALSE(w.IsRolling());  // the names stand still under the question
+            Press(w, answer);
+            EXPECT_FALSE(w.Prompt().has_value());
+            EXPECT_TRUE(w.IsRolling());
+            EXPECT_TRUE(w.isVisible());
+            EXPECT_EQ(State(), RoundState::kRolling);
+        }
+        for (const QString& text : fake_.MessageTexts())  // no desktop box over the show
+            EXPECT_FALSE(text.contains(QStringLiteral("退出放映"))) << text.toStdString();
+        Press(w, Qt::Key_Escape);
+        Press(w, Qt::Key_Y);
+        EXPECT_FALSE(w.IsRolling());
+        EXPECT_FALSE(w.isVisible());
+    }));
+    EXPECT_EQ(hostResult_, QDialog::Rejected);
+    EXPECT_EQ(data_->TotalWinners(), 0u);
+    EXPECT_EQ(engine_->Round(), nullptr);
+
+    // The next show starts again with the same prize and its first round.
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Enter);
+        const RoundState* round = engine_->Round();
+        EXPECT_EQ(round->prizeId, prize);
+        EXPECT_EQ(round->roundNumber, 1);
+        EXPECT_EQ(round->batchSize, 2);
+    }));
+}
+
+TEST_F(ShowWindowTest, NoCandidateLeftKeepsThePrizeScreen) {
+    AddCandidates(5);
+    const int prize = data_->AddPrize("一等奖", "电脑", 8, 1, QString(), 0);
+    fake_.answers.push_back(Ui::Answer::Yes);  // go on although candidates are short
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 5);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kPrize);
+        const size_t before = fake_.messages.size();
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(fake_.messages.size(), before + 1);
+        EXPECT_EQ(
+            fake_.messages.back().text,
+            QStringLiteral("剩余候选人数为零，无法继续后续抽奖环节。\n按 Esc 键回到设置界面。"));
+        EXPECT_EQ(fake_.messages.back().caption, QStringLiteral("Vantoria"));
+        EXPECT_EQ(fake_.messages.back().icon, Ui::Icon::Information);
+        EXPECT_EQ(State(), RoundState::kPrize);
+        EXPECT_FALSE(w.IsRolling());
+        EXPECT_EQ(data_->WinnerCount(prize), 5);
+        Press(w, Qt::Key_Escape);
+    }));
+}
+
+TEST_F(ShowWindowTest, FinishedListScrollsAndEachPressRestartsIt) {
+    AddCandidates(6);
+    const int first = data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    const int second = data_->AddPrize("二等奖", "手机", 2, 1, QString(), 1);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int i = 0; i < 7; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kFinished);
+        const auto& a = *data_->WinnersOfPrize(first);
+        const auto& b = *data_->WinnersOfPrize(second);
+        EXPECT_EQ(w.Renderer().Lines(), QStringList({"祝 贺", "", "一等奖 电脑", a[0]->show, "",
+                                                     "二等奖 手机", b[0]->show, b[1]->show}));
+
+        const int start = w.Renderer().StatusBand().top() - 130;
+        EXPECT_EQ(w.Renderer().ScrollOffset(), start);
+        QTest::qWait(80);
+        EXPECT_LT(w.Renderer().ScrollOffset(), start);
+        Press(w, Qt::Key_Return);
+        EXPECT_EQ(State(), RoundState::kFinished);
+        EXPECT_EQ(w.Renderer().ScrollOffset(), start);
+        EXPECT_TRUE(w.IsScrolling());
+        EXPECT_EQ(w.Renderer().Lines().size(), 8);
+    }));
+}
+
+TEST_F(ShowWindowTest, RollingTicksChangeTheNamesAndRepaintThem) {
+    AddCandidates(40);
+    data_->AddPrize("一等奖", "电脑", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_TRUE(w.IsRolling());
+        RoundState& round = *engine_->Round();
+        ASSERT_EQ(round.selection.size(), 3u);
+        QStringList seen;
+        for (int i = 0; i < 10; ++i) {
+            QTest::qWait(25);
+            w.repaint(w.Renderer().NamesArea());
+            for (const RoundSelection& s : round.selection) seen.append(s.text);
+        }
+        seen.removeDuplicates();
+        EXPECT_GT(seen.size(), 6);  // the pool runs through its names
+        // The painted buffer holds the names of the latest tick in their cells.
+        ASSERT_FALSE(round.selection.front().cell.isEmpty());
+        int black = 0;
+        const QRect cell = round.selection.front().cell;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (w.Buffer().pixel(x, y) == 0xFF000000u) ++black;
+        EXPECT_GT(black, 50);
+    }));
+}
+
+// The sequence the X server sends for Space held two seconds on a busy machine: Qt cannot
+// tell the release/press pairs are repeats, so they reach the window unflagged.
+TEST_F(ShowWindowTest, SpaceHeldOnABusyX11ServerStepsOnce) {
+    AddCandidates(60);
+    const int prize = data_->AddPrize("幸运奖", "红包", 20, 10, QString(), 0);
+    auto send = [](QWidget& w, QEvent::Type type, unsigned long at) {
+        QKeyEvent e(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        e.setTimestamp(at);
+        QApplication::sendEvent(&w, &e);
+    };
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kRolling);
+        send(w, QEvent::KeyPress, 50000);
+        for (unsigned long t = 50500; t < 52000; t += 33) {
+            send(w, QEvent::KeyRelease, t);
+            send(w, QEvent::KeyPress, t);
+        }
+        send(w, QEvent::KeyRelease, 52000);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 2);  // one round, not all ten
+        send(w, QEvent::KeyPress, 53000);         // the next deliberate press
+        send(w, QEvent::KeyRelease, 53100);
+        EXPECT_EQ(State(), RoundState::kPrize);
+    }));
+}
+
+TEST_F(ShowWindowTest, PresenterRemoteKeysStepOnlyWhenAllowed) {
+    AddCandidates(6);
+    data_->AddPrize("一等奖", "电脑", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int key : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_Down}) Press(w, key);
+        EXPECT_EQ(State(), RoundState::kWelcome);
+    }));
+    data_->SetPresenterKeys(true);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_PageDown);
+        EXPECT_EQ(State(), RoundState::kPrize);
+        Press(w, Qt::Key_Right);
+        EXPECT_EQ(State(), RoundState::kRolling);
+        Press(w, Qt::Key_Down);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        Press(w, Qt::Key_PageUp);  // not a step key
+        EXPECT_EQ(State(), RoundState::kWinners);
+    }));
+}
+
+// Two winners are not in the room: both are voided, struck through, and the next rounds draw
+// exactly those two places before the prize goes on as planned.
+TEST_F(ShowWindowTest, AbsentWinnersAreVoidedAndRedrawn) {
+    AddCandidates(30);
+    const int prize = data_->AddPrize("二等奖", "手机", 6, 2, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int i = 0; i < 3; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        w.repaint();  // lays out the cells
+        RoundState& round = *engine_->Round();
+        ASSERT_EQ(round.selection.size(), 3u);
+        const QString absent = round.selection[1].text;
+        const int32_t absentId = round.selection[1].candidate;
+        const QPoint centre = round.selection[1].cell.center();
+
+        // The question is the show's own, 否 first: Space after a stray click voids nobody.
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
+        ASSERT_TRUE(w.Prompt().has_value());
+        EXPECT_EQ(w.Prompt()->text, absent + QStringLiteral(" 未到场，作废并补抽？"));
+        EXPECT_FALSE(w.Prompt()->yesChosen);
+        Press(w, Qt::Key_Space);
+        EXPECT_FALSE(w.Prompt().has_value());
+        EXPECT_EQ(data_->WinnerCount(prize), 3);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        // The arrow keys choose 是, Enter answers.
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
+        Press(w, Qt::Key_Left);
+        EXPECT_TRUE(w.Prompt()->yesChosen);
+        Press(w, Qt::Key_Return);
+        EXPECT_TRUE(round.selection[1].voided);
+        EXPECT_EQ(data_->WinnerCount(prize), 2);
+        // A click on 是.
+        QTest::mouseClick(&w, Qt::LeftButton, {}, round.selection[2].cell.center());
+        const QRect yes = w.Scale().ToLogical(PromptPainter::YesButton(w.Renderer().Geometry()));
+        QTest::mouseClick(&w, Qt::LeftButton, {}, yes.center());
+        EXPECT_EQ(data_->WinnerCount(prize), 1);
+        for (const QString& text : fake_.MessageTexts())
+            EXPECT_FALSE(text.contains(QStringLiteral("未到场"))) << text.toStdString();
+        // Saved at once.
+        EXPECT_EQ(AppData(root_).WinnerCount(prize), 1);
+
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kPrize);
+        EXPECT_EQ(round.redraw, 2);
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(round.selection.size(), 2u);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 3);
+        // The prize then goes on with its second round of three.
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(round.redraw, 0);
+        EXPECT_EQ(round.roundNumber, 2);
+        EXPECT_EQ(round.batchSize, 3);
+        for (int i = 0; i < 2; ++i) Press(w, Qt::Key_Space);
+        EXPECT_EQ(data_->WinnerCount(prize), 6);
+        for (const auto& winner : *data_->WinnersOfPrize(prize))
+            EXPECT_NE(winner->candidate, absentId);  // out of the pool for the rest of the show
+    }));
+}
+
+// With a projector connected the show and the design preview open on the screen chosen for
+// them; without that choice, or with a screen that is gone, on the primary screen. Runs where
+// the test platform has two screens (the "show-two-screens" test).
+TEST_F(ShowWindowTest, OpensOnTheChosenScreen) {
+    if (QGuiApplication::screens().size() < 2) GTEST_SKIP() << "needs two screens";
+    QScreen* second = QGuiApplication::screens().at(1);
+    ASSERT_NE(second, QGuiApplication::primaryScreen());
+    AddCandidates(3);
+    data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    for (const auto& [chosen, expected] :
+         {std::pair{second->name(), second}, std::pair{QString(), QGuiApplication::primaryScreen()},
+          std::pair{QStringLiteral("DP-9"), QGuiApplication::primaryScreen()}}) {
+        SCOPED_TRACE(chosen.toStdString());
+        data_->SetShowScreen(chosen);
+        ASSERT_TRUE(Run([&](ShowWindow& w) {
+            EXPECT_EQ(w.geometry(), expected->geometry());
+            EXPECT_EQ(w.screen(), expected);
+            EXPECT_EQ(w.Renderer().ScreenRect().size(), expected->geometry().size());
+        }));
+        DesignWindow design(*data_);
+        EXPECT_EQ(design.geometry(), expected->geometry());
+    }
+}
+
+// A scaled desktop (a 4K panel at 200%): the show and the design preview are laid out and
+// painted in device pixels, and clicks in window coordinates still find what is under them.
+// Runs where the test platform scales its screen (the "show-scaled-desktop" test).
+TEST_F(ShowWindowTest, ScaledDesktopPaintsInDevicePixels) {
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const double ratio = primary->devicePixelRatio();
+    if (ratio < 1.5) GTEST_SKIP() << "needs a scaled screen";
+    const QSize pixels = (QSizeF(primary->geometry().size()) * ratio).toSize();
+    AddCandidates(30);
+    data_->AddPrize("二等奖", "手机", 3, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        EXPECT_EQ(w.Renderer().ScreenRect().size(), pixels);
+        EXPECT_EQ(w.Buffer().size(), pixels);
+        for (int i = 0; i < 3; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        w.repaint();
+        // What reaches the screen is the buffer, pixel for pixel.
+        EXPECT_EQ(w.grab().toImage().convertToFormat(QImage::Format_RGB32),
+                  w.Buffer().convertToFormat(QImage::Format_RGB32));
+        const RoundState& round = *engine_->Round();
+        const QPoint centre = round.selection[1].cell.center() / ratio;
+        QTest::mouseClick(&w, Qt::LeftButton, {}, centre);
+        ASSERT_TRUE(w.Prompt().has_value());
+        EXPECT_EQ(w.Prompt()->text,
+                  round.selection[1].text + QStringLiteral(" 未到场，作废并补抽？"));
+        // The question's buttons are found in device pixels too.
+        const QRect no = PromptPainter::NoButton(w.Renderer().Geometry());
+        QTest::mouseClick(&w, Qt::LeftButton, {}, no.center() / ratio);
+        EXPECT_FALSE(w.Prompt().has_value());
+        EXPECT_FALSE(round.selection[1].voided);
+    }));
+
+    data_->SetLastFrame(2);  // the rolling screen: three elements to pick
+    DesignWindow design(*data_);
+    design.show();
+    EXPECT_EQ(design.Render().size(), pixels);
+    EXPECT_EQ(design.grab().toImage().convertToFormat(QImage::Format_RGB32),
+              design.Buffer().convertToFormat(QImage::Format_RGB32));
+    const std::vector<int> offered = design.OfferedElements();
+    ASSERT_GE(offered.size(), 3u);
+    design.Toolbox().SelectElement(offered.front());
+    for (auto it = offered.rbegin(); it != offered.rend(); ++it) {
+        const QRect box = data_->FindSymbol(*it)->box;
+        ASSERT_TRUE(QRect(QPoint(0, 0), pixels).contains(box.center())) << *it;
+        QTest::mouseClick(&design, Qt::LeftButton, {}, box.center() / ratio);
+        EXPECT_EQ(design.Toolbox().SelectedElement(), *it);
+    }
+}
+
+}  // namespace
