@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <memory>
+
+#include "model/AppData.h"
+#include "support/TestFolder.h"
+
+// A data folder moves between Linux and Windows (a portable copy on a stick, an auditor's
+// copy): both systems must read each other's cd.xml and data.xml and write them byte for byte
+// alike. The Windows build converts through the code pages of Windows, Linux through glibc.
+
+namespace {
+
+QByteArray Fixture(const QString& name) {
+    QFile file(QStringLiteral(VANTORIA_TEST_DATA "/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// The evening the Linux program recorded (tests/data/record/evening), read and saved again,
+// comes out as it was.
+TEST(SharedFiles, AnEveningWrittenOnLinuxIsWrittenBackByteForByte) {
+    TestFolder dir;
+    for (const char* name : {"cd.xml", "data.xml"}) {
+        const QByteArray bytes = Fixture(QStringLiteral("record/evening/") + name);
+        ASSERT_FALSE(bytes.isEmpty()) << name;
+        dir.Write(QString::fromLatin1(name), bytes);
+    }
+    {
+        AppData data(dir.Path());
+        ASSERT_EQ(data.Candidates().size(), 40u);
+        ASSERT_TRUE(data.Save(AppData::kSaveCandidates | AppData::kSaveData));
+    }
+    for (const char* name : {"cd.xml", "data.xml"})
+        EXPECT_EQ(dir.Read(QString::fromLatin1(name)),
+                  Fixture(QStringLiteral("record/evening/") + name))
+            << name;
+}
+
+// Names in GB2312, in GBK only (喆 玥 堃) and beyond GBK (𠀀 😀, written as references) give the
+// very bytes Linux wrote into tests/data/shared/, and read back from them.
+TEST(SharedFiles, NamesBeyondGb2312AreWrittenAsLinuxWritesThem) {
+    const QString names[] = {QStringLiteral("张喆"), QStringLiteral("李玥"), QStringLiteral("赵堃"),
+                             QStringLiteral("𠀀😀"), QStringLiteral("Zoë €5·—")};
+    TestFolder dir;
+    {
+        AppData data(dir.Path());
+        for (int i = 0; i < int(std::size(names)); ++i)
+            data.AddCandidate(QString::number(i + 1), names[i], names[(i + 1) % 5], "", i);
+        const int32_t prize = data.AddPrize(QStringLiteral("特等奖"), names[3], 1, 1, "", 0);
+        data.AddWinner(std::make_unique<Winner>(Winner{prize, 1, names[1], "2026-12-24 20:00:00"}));
+        data.SetTitle(names[4]);
+        ASSERT_TRUE(data.Save(AppData::kSaveCandidates | AppData::kSaveData));
+    }
+    for (const char* name : {"cd.xml", "data.xml"}) {
+        const QByteArray expected = Fixture(QStringLiteral("shared/") + name);
+        ASSERT_FALSE(expected.isEmpty()) << name;
+        EXPECT_EQ(dir.Read(QString::fromLatin1(name)), expected) << name;
+    }
+
+    TestFolder copy;
+    for (const char* name : {"cd.xml", "data.xml"})
+        copy.Write(QString::fromLatin1(name), Fixture(QStringLiteral("shared/") + name));
+    AppData back(copy.Path());
+    back.SetReadOnly(true);
+    ASSERT_EQ(back.Candidates().size(), std::size(names));
+    for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(back.Candidates()[i]->name, names[i]);
+    EXPECT_EQ(back.Title(), names[4]);
+    ASSERT_EQ(back.Winners().size(), 1u);
+    EXPECT_EQ(back.Winners().begin()->second.front()->show, names[1]);
+}
