@@ -1,12 +1,12 @@
 #include <QApplication>
 #include <QCoreApplication>
-#include <QTextStream>
 
 #include <cstring>
 #include <exception>
 #include <memory>
 
 #include "app/AppFolders.h"
+#include "app/Console.h"
 #include "app/MainWindow.h"
 #include "app/NativeLook.h"
 #include "app/RescueOffer.h"
@@ -29,11 +29,15 @@ void NameApplication() {
 int RunVerify(int argc, char** argv, int at) {
     QCoreApplication app(argc, argv);
     NameApplication();
+    Console::Attach();
+    // The wide command line on Windows: a folder name outside the ANSI code page survives.
+    const QStringList arguments = QCoreApplication::arguments();
     const QString folder =
-        at + 1 < argc ? QString::fromLocal8Bit(argv[at + 1]) : AppFolders::Resolve().data;
+        at + 1 < arguments.size() ? arguments[at + 1] : AppFolders::Resolve().data;
     const DrawVerifier::Report report = DrawVerifier::Verify(folder);
-    QTextStream out(stdout);
-    for (const QString& line : report.lines) out << line << '\n';
+    QString text;
+    for (const QString& line : report.lines) text += line + QLatin1Char('\n');
+    Console::Write(text);
     return report.outcome;
 }
 
@@ -41,7 +45,21 @@ int RunVerify(int argc, char** argv, int at) {
 int RunDataFolder(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     NameApplication();
-    QTextStream(stdout) << AppFolders::Resolve().data << '\n';
+    Console::Attach();
+    Console::Write(AppFolders::Resolve().data + QLatin1Char('\n'));
+    return 0;
+}
+
+int RunHelp() {
+    Console::Attach();
+    Console::Write(
+        QStringLiteral("Vantoria " VANTORIA_VERSION " 年会抽奖\n"
+                       "用法：vantoria [选项]\n"
+                       "  （无选项）             打开设置窗口\n"
+                       "  --verify [文件夹]      检查文件夹（默认为数据文件夹）中的抽奖记录：\n"
+                       "                         全部通过返回 0，有不符返回 1，无法读取返回 2\n"
+                       "  --data-folder          显示保存抽奖名单、奖项和中奖名单的文件夹\n"
+                       "  --help                 显示本说明\n"));
     return 0;
 }
 
@@ -51,6 +69,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--verify") == 0) return RunVerify(argc, argv, i);
         if (std::strcmp(argv[i], "--data-folder") == 0) return RunDataFolder(argc, argv);
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return RunHelp();
     }
 
     QApplication app(argc, argv);
@@ -72,6 +92,12 @@ int main(int argc, char** argv) {
     RescueOffer::Offer(folders.data, RescueStore::UserFolder());
     // The data model is loaded before any window exists.
     AppData& data = CreateAppData(folders.share, folders.data);
+    // Windows ends the session right after telling it: the files are written there and then.
+    QObject::connect(&terminations, &TerminationSignals::EndingNow, [&window, &data] {
+        Ui::BeginShutdown();
+        TerminationSignals::CloseAllDialogs(window.get());
+        data.Save(AppData::kSaveCandidates | AppData::kSaveData);
+    });
 
     int result = -1;
     try {
