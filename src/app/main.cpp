@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 
 #include <cstring>
 #include <exception>
@@ -46,7 +47,7 @@ int RunDataFolder(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     NameApplication();
     Console::Attach();
-    Console::Write(AppFolders::Resolve().data + QLatin1Char('\n'));
+    Console::Write(QDir::toNativeSeparators(AppFolders::Resolve().data) + QLatin1Char('\n'));
     return 0;
 }
 
@@ -97,6 +98,8 @@ int main(int argc, char** argv) {
         Ui::BeginShutdown();
         TerminationSignals::CloseAllDialogs(window.get());
         data.Save(AppData::kSaveCandidates | AppData::kSaveData);
+        // The process may be ended at any moment now: nothing is begun that it could cut off.
+        data.SetReadOnly(true);
     });
 
     int result = -1;
