@@ -2,18 +2,25 @@
 # Windows x86-64 build of Vantoria, cross-compiled on Debian 12 with MinGW-w64.
 #
 #   bash scripts/windows.sh                 all stages in order
-#   bash scripts/windows.sh deps smoke      only the stages named
+#   bash scripts/windows.sh build test      only the stages named
 #
-# Stages:
-#   tools       installs the cross compilers, Wine, NSIS, Xvfb and the host Qt tools, and adds a
-#               deb-src stanza for Debian's source packages (every other stage runs it first)
+# Stages (all but smoke run by default):
+#   tools       installs the cross compilers, Wine, NSIS, Xvfb, xdotool, ImageMagick, zip and the
+#               host Qt tools, and adds a deb-src stanza for Debian's source packages (every other
+#               stage runs it first)
 #   deps        cross-builds the third-party libraries from Debian's source packages into
 #               ~/.cache/vantoria/mingw-<hash>/prefix (skips what is already built)
-#   wineprefix  prepares a 64-bit Wine prefix (Windows 10, a CJK font)
+#   wineprefix  prepares a 64-bit Wine prefix (Windows 10, the CJK fonts)
+#   build       cross-builds the program, celvex.dll and the test programs into build-windows/
+#   test        runs the test suite (ctest) under Wine, offscreen
+#   package     dist/Vantoria-Setup-<version>-x64.exe (NSIS) and dist/Vantoria-<version>-win64.zip
+#   check       installs the installer silently under Wine and checks it, the portable zip and
+#               the data files of both systems (scripts/windows/check.sh)
 #   smoke       cross-builds scripts/windows/smoke and runs it under Wine
 #
 # Environment: VANTORIA_MINGW_CACHE overrides the cache folder (default keyed by the hash),
-# VANTORIA_WINEPREFIX the Wine prefix (default ~/.cache/vantoria/wine64).
+# VANTORIA_WINEPREFIX the Wine prefix (default ~/.cache/vantoria/wine64), VANTORIA_WIN_BUILD
+# the build folder (default build-windows).
 # To add a stage: define stage_NAME and add NAME to ALL_STAGES.
 set -euo pipefail
 
@@ -23,12 +30,14 @@ DEPS_DIR=$WIN_DIR/deps
 # shellcheck source=windows/deps/common.sh
 source "$DEPS_DIR/common.sh"
 
-ALL_STAGES=(deps wineprefix smoke)
+ALL_STAGES=(deps wineprefix build test package check)
+EXTRA_STAGES=(smoke)
+BUILD=${VANTORIA_WIN_BUILD:-$ROOT/build-windows}
 
 HOST_PKGS=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
            libz-mingw-w64-dev wine wine64 nsis xvfb xauth qt6-base-dev qt6-base-dev-tools
            qt6-translations-l10n fonts-noto-cjk cmake ninja-build pkg-config dpkg-dev patch
-           autoconf automake libtool make ccache)
+           autoconf automake libtool make ccache imagemagick xdotool zip unzip libxml2-utils)
 
 DEB_SRC_FILE=/etc/apt/sources.list.d/vantoria-deb-src.sources
 
@@ -96,12 +105,13 @@ wine_env() {
 }
 
 # Wine needs an X display even for offscreen Qt programs, else they never exit.
+#   start_xvfb [WIDTHxHEIGHT]
 start_xvfb() {
   [ -n "$WINE_XVFB_PID" ] && return 0
-  local n
+  local n size=${1:-1280x800}
   for n in $(seq 57 90); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
     WINE_XVFB_PID=$!
     export DISPLAY=":$n"
     sleep 1
@@ -123,22 +133,37 @@ stop_xvfb() {
   fi
 }
 
+# Noto Sans CJK in its two weights, for the offscreen tests and the screens (微软雅黑 falls back
+# to it); copied again whenever one is missing, so an older prefix gets the bold too.
+WINE_FONTS=(/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
+            /usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc)
+
+# Makes $WINEPREFIX ready, or completes it: 64-bit, Windows 10, the CJK fonts, which Wine's own
+# dialogs (the file dialog) also fall back to for Chinese.
+prepare_wineprefix() {
+  local done_mark=$WINEPREFIX/.vantoria-ready f
+  if [ ! -f "$done_mark" ]; then
+    start_xvfb
+    log "preparing wine prefix $WINEPREFIX"
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+    wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v Tahoma /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK SC' /f >/dev/null
+    wineserver -w
+    touch "$done_mark"
+  else
+    log "wine prefix $WINEPREFIX: ready"
+  fi
+  for f in "${WINE_FONTS[@]}"; do
+    [ -f "$WINEPREFIX/drive_c/windows/Fonts/$(basename "$f")" ] ||
+      cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
+}
+
 stage_wineprefix() {
   wine_env
-  local font=/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
-  local done_mark=$WINEPREFIX/.vantoria-ready
-  if [ -f "$done_mark" ]; then
-    log "wine prefix $WINEPREFIX: ready, skipped"
-    return 0
-  fi
-  start_xvfb
-  log "preparing wine prefix $WINEPREFIX"
-  wineboot --init >/dev/null 2>&1 || true
-  wineserver -w
-  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null
-  wineserver -w
-  cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
-  touch "$done_mark"
+  prepare_wineprefix
 }
 
 # Where the DLLs a program needs can come from: the prefix, then the posix-flavour MinGW
@@ -217,11 +242,134 @@ stage_smoke() {
   log "smoke: passed"
 }
 
+# The program, celvex.dll, celvex-worker.exe, vantoria-cli.exe and the test programs.
+stage_build() {
+  [ -f "$PREFIX/lib/cmake/Qt6/Qt6Config.cmake" ] || die "run the deps stage first"
+  local t0
+  t0=$(date +%s)
+  # The cache of a tree configured against another prefix holds that prefix's libraries.
+  if [ -f "$BUILD/CMakeCache.txt" ] &&
+     ! grep -qx "VANTORIA_MINGW_PREFIX:PATH=$PREFIX" "$BUILD/CMakeCache.txt"; then
+    log "build: $BUILD was made with another dependency prefix; starting it anew"
+    rm -rf "$BUILD"
+  fi
+  "${NICE[@]}" cmake -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DVANTORIA_MINGW_PREFIX="$PREFIX" >/dev/null
+  "${NICE[@]}" cmake --build "$BUILD" -j "$JOBS"
+  log "build: $(($(date +%s) - t0))s"
+}
+
+# The test suite under Wine (CMAKE_CROSSCOMPILING_EMULATOR is scripts/windows/wine-run.sh).
+stage_test() {
+  [ -f "$BUILD/CTestTestfile.cmake" ] || die "run the build stage first"
+  stage_wineprefix
+  start_xvfb
+  wine_env
+  export VANTORIA_MINGW_PREFIX=$PREFIX VANTORIA_WINEPREFIX=$WINEPREFIX
+  # The tests' rescue copies land in the prefix's own profile; each run starts without them.
+  rm -rf "$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/Vantoria"
+  local t0 rc
+  t0=$(date +%s)
+  set +e
+  ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" 2>&1 | tee "$BUILD/windows-tests.log"
+  rc=${PIPESTATUS[0]}
+  set -e
+  log "test: $(($(date +%s) - t0))s"
+  [ "$rc" = 0 ] || die "the Windows tests failed (log: $BUILD/windows-tests.log)"
+}
+
+project_version() {
+  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt"
+}
+
+# The program folder both packages hold: $BUILD/package/Vantoria.
+PLUGINS=(platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll
+         imageformats/qgif.dll imageformats/qico.dll)
+stage_folder() {
+  local dir=$1 p f
+  rm -rf "$dir"
+  mkdir -p "$dir/translations"
+  for f in vantoria.exe vantoria-cli.exe celvex.dll celvex-worker.exe; do
+    cp "$BUILD/$f" "$dir/"
+  done
+  cp "$ROOT/assets/windows/qt.conf" "$dir/"
+  for p in "${PLUGINS[@]}"; do
+    mkdir -p "$dir/$(dirname "$p")"
+    cp "$PREFIX/plugins/$p" "$dir/$p"
+  done
+  # Where NativeLook loads them from (qt.conf: translations/).
+  cp "$PREFIX"/translations/qtbase_zh_CN.qm "$dir/translations/"
+  copy_dlls "$dir" "$dir"/*.exe "$dir"/*.dll "$dir"/*/*.dll
+  for f in "$dir"/*.exe "$dir"/*.dll "$dir"/*/*.dll; do
+    "$TRIPLET-strip" --strip-unneeded "$f"
+  done
+  # The media and defaults, as assets/CMakeLists.txt copies them into the build tree.
+  cp -r "$ROOT/assets/image" "$ROOT/assets/music" "$ROOT/assets/example" "$ROOT/assets/init.xml" \
+        "$dir/"
+  # The operator's guide, when there is one.
+  if [ -d "$ROOT/docs/guide" ]; then cp -r "$ROOT/docs/guide" "$dir/guide"; fi
+}
+
+stage_package() {
+  [ -f "$BUILD/vantoria.exe" ] || die "run the build stage first"
+  local version stage_root dir zip setup list size
+  version=$(project_version)
+  stage_root=$BUILD/package
+  dir=$stage_root/Vantoria
+  stage_folder "$dir"
+  mkdir -p "$ROOT/dist"
+
+  # Portable: unzip anywhere and run; the files stay beside the program.
+  zip=$ROOT/dist/Vantoria-$version-win64.zip
+  rm -f "$zip"
+  rm -rf "$stage_root/Vantoria-$version"
+  cp -r "$dir" "$stage_root/Vantoria-$version"
+  (cd "$stage_root" && find "Vantoria-$version" | LC_ALL=C sort | zip -q -X -9 "$zip" -@)
+  rm -rf "$stage_root/Vantoria-$version"
+
+  # Installed: the same folder plus installed.txt, which sends the data to %APPDATA%.
+  cp "$ROOT/assets/windows/installed.txt" "$dir/"
+  list=$stage_root/uninstall-files.nsh
+  {
+    (cd "$dir" && find . -type f | LC_ALL=C sort) | sed 's#^\./##; s#/#\\#g; s#.*#  Delete "$INSTDIR\\&"#'
+    (cd "$dir" && find . -mindepth 1 -type d | LC_ALL=C sort -r) |
+      sed 's#^\./##; s#/#\\#g; s#.*#  RMDir "$INSTDIR\\&"#'
+  } >"$list"
+  size=$(du -sk "$dir" | cut -f1)
+  setup=$ROOT/dist/Vantoria-Setup-$version-x64.exe
+  rm -f "$setup"
+  makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$dir" \
+    -DICON="$BUILD/windows/vantoria.ico" -DOUTFILE="$setup" -DFILE_LIST="$list" \
+    -DSIZE_KB="$size" "$ROOT/assets/windows/installer.nsi"
+  log "installer: $setup ($(du -h "$setup" | cut -f1))"
+  log "portable:  $zip ($(du -h "$zip" | cut -f1))"
+}
+
+# The packages under Wine: the silent install, the portable zip, and the data files of Linux
+# and Windows read by the other system.
+stage_check() {
+  local version
+  version=$(project_version)
+  [ -f "$ROOT/dist/Vantoria-Setup-$version-x64.exe" ] || die "run the package stage first"
+  wine_env
+  # A Windows that has never seen the program: a new prefix for every check.
+  export WINEPREFIX=${VANTORIA_CHECK_WINEPREFIX:-$HOME/.cache/vantoria/wine64-check}
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  prepare_wineprefix
+  stop_xvfb
+  local t0
+  t0=$(date +%s)
+  bash "$WIN_DIR/check.sh" "$ROOT/dist" "$version" "$BUILD"
+  log "check: $(($(date +%s) - t0))s"
+}
+
 main() {
   local stages=("$@") s t0
   [ ${#stages[@]} -gt 0 ] || stages=("${ALL_STAGES[@]}")
   for s in "${stages[@]}"; do
-    declare -F "stage_$s" >/dev/null || die "unknown stage $s (stages: tools ${ALL_STAGES[*]})"
+    declare -F "stage_$s" >/dev/null ||
+      die "unknown stage $s (stages: tools ${ALL_STAGES[*]} ${EXTRA_STAGES[*]})"
   done
   t0=$(date +%s)
   stage_tools
