@@ -32,7 +32,7 @@ const QString kVersion = QStringLiteral(VANTORIA_VERSION);
 MainWindow::MainWindow(AppData& data, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       data_(data),
       engine_(std::make_unique<DrawEngine>(data)),
       banner_(new Banner(this)),
@@ -47,8 +47,9 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
         setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Until the window manager reports its frame the client takes the whole outer size;
-    // FitOuterSize takes the frame off once it is known.
-    setFixedSize(kOuterWidth, kOuterHeight);
+    // FitOuterSize takes the frame off once it is known. The operator may make it larger
+    // (long entries, long lists) and it opens at that size next time.
+    resize(OuterSize());
 
     pages_[kCandidatePage] = MakeCandidatePage();
     prizeTab_ = new PrizeListTab(data_, this);
@@ -294,6 +295,7 @@ void MainWindow::LayOutChildren() {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     LayOutChildren();
+    if (isVisible()) RememberSize();
 }
 
 void MainWindow::Centre() {
@@ -305,12 +307,30 @@ void MainWindow::Centre() {
          area.top() + (area.height() - outer.height()) / 2);
 }
 
+QSize MainWindow::OuterSize() const {
+    const QSize stored = data_.WindowSize();
+    return stored.isEmpty() ? QSize(kOuterWidth, kOuterHeight)
+                            : stored.expandedTo(QSize(kOuterWidth, kOuterHeight));
+}
+
 void MainWindow::FitOuterSize() {
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame == fittedFrame_) return;
+    const bool first = fittedFrame_.width() < 0;
     fittedFrame_ = frame;
-    setFixedSize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+    setMinimumSize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+    if (!first || isMaximized()) return;
+    resize(OuterSize() - frame);
     Centre();
+    if (data_.WindowMaximized()) showMaximized();
+}
+
+void MainWindow::RememberSize() {
+    if (fittedFrame_.width() < 0) return;
+    data_.SetWindowMaximized(isMaximized());
+    // The size it had before it was maximised, so it comes back to that.
+    const QSize outer = (isMaximized() ? normalGeometry().size() : size()) + fittedFrame_;
+    data_.SetWindowSize(outer == QSize(kOuterWidth, kOuterHeight) ? QSize(0, 0) : outer);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

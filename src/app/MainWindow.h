@@ -83,8 +83,11 @@ class MainWindow : public QDialog {
     QString DrawKeyLabel() const;
 
     void LayOutChildren();
-    // Makes the outer size 780 x 560 once the frame around the client area is known.
+    // Makes the outer size 780 x 560 (or the size the operator left it at) once the frame
+    // around the client area is known; it never gets smaller than that.
     void FitOuterSize();
+    QSize OuterSize() const;
+    void RememberSize();
     void Centre();
 
     AppData& data_;

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <memory>
@@ -30,6 +31,14 @@ bool NativeLook::SubstituteDesignFace() {
     if (present.isEmpty()) return false;
     for (const QString& name : kDesignNames) QFont::insertSubstitutions(name, present);
     return true;
+}
+
+void NativeLook::PrepareLocale() {
+    // Only the formats: messages, collation and character type stay the system's.
+    for (const char* category : {"LC_TIME", "LC_NUMERIC"})
+        if (!qEnvironmentVariable(category).startsWith(QLatin1String("zh")))
+            qputenv(category, "zh_CN.UTF-8");
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 QStringList NativeLook::Apply(QCoreApplication& app) {

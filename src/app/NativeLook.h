@@ -17,4 +17,7 @@ class NativeLook {
     static QStringList Apply(QCoreApplication& app);
     // The face part alone: true when 微软雅黑 exists or has a stand-in.
     static bool SubstituteDesignFace();
+    // Before the application exists: dates, times and sizes in Chinese, also where the system
+    // locale is another (the file dialogs read it).
+    static void PrepareLocale();
 };

@@ -42,25 +42,31 @@ int RunVerify(int argc, char** argv, int at) {
     return report.outcome;
 }
 
+// vantoria --help: what the command line takes.
+int RunHelp(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    NameApplication();
+    Console::Attach();
+    Console::Write(QStringLiteral(
+        "用法：vantoria [选项]\n"
+        "Vantoria 年会抽奖。不带选项时打开设置窗口。\n"
+        "\n"
+        "  --verify [文件夹]   核验文件夹中的抽奖记录（draw-record.jsonl 和 data.xml），\n"
+        "                      默认是程序的数据文件夹。全部通过时退出码为 0，\n"
+        "                      有不符之处为 1，文件无法读取为 2。\n"
+        "  --data-folder       显示程序保存 cd.xml、data.xml 和抽奖记录的文件夹。\n"
+        "  -h, --help          显示本说明。\n"
+        "\n"
+        "Usage: vantoria [--verify [FOLDER] | --data-folder | --help]\n"));
+    return 0;
+}
+
 // vantoria --data-folder: where the operator's files are kept.
 int RunDataFolder(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     NameApplication();
     Console::Attach();
     Console::Write(QDir::toNativeSeparators(AppFolders::Resolve().data) + QLatin1Char('\n'));
-    return 0;
-}
-
-int RunHelp() {
-    Console::Attach();
-    Console::Write(
-        QStringLiteral("Vantoria " VANTORIA_VERSION " 年会抽奖\n"
-                       "用法：vantoria [选项]\n"
-                       "  （无选项）             打开设置窗口\n"
-                       "  --verify [文件夹]      检查文件夹（默认为数据文件夹）中的抽奖记录：\n"
-                       "                         全部通过返回 0，有不符返回 1，无法读取返回 2\n"
-                       "  --data-folder          显示保存抽奖名单、奖项和中奖名单的文件夹\n"
-                       "  --help                 显示本说明\n"));
     return 0;
 }
 
@@ -71,8 +77,11 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--verify") == 0) return RunVerify(argc, argv, i);
         if (std::strcmp(argv[i], "--data-folder") == 0) return RunDataFolder(argc, argv);
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return RunHelp();
+            return RunHelp(argc, argv);
     }
+    // The file dialogs show dates and sizes in the system locale; the program speaks Chinese
+    // whatever the desktop's language, so they do too.
+    NativeLook::PrepareLocale();
 
     QApplication app(argc, argv);
     NameApplication();

@@ -2,7 +2,10 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -44,8 +47,67 @@ lxw_format* TableFormat(lxw_workbook* book, const std::string& font, double size
     return format;
 }
 
+// "yyyy-MM-dd hh:mm:ss" as a date-time; false for anything else.
+bool ParseTime(const std::string& text, lxw_datetime& out) {
+    int y, mo, d, h, mi, s;
+    char tail;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail) !=
+        6)
+        return false;
+    if (y < 1900 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
+        return false;
+    out = lxw_datetime{y, mo, d, h, mi, double(s)};
+    return true;
+}
+
+// The second sheet: a header, one plain row a winner, the time as a real date-time, widths a
+// spreadsheet user can read, and a filter over it all.
+void WriteDetail(lxw_workbook* book, const DetailSheet& detail, const std::string& font,
+                 double size, const std::function<void(lxw_error)>& check) {
+    const std::string name = Utf8(detail.name);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, name.empty() ? nullptr : name.c_str());
+    const int32_t columns = detail.columnCount;
+    if (!sheet || columns <= 0 || columns > 64 || !detail.titles) {
+        check(LXW_ERROR_PARAMETER_VALIDATION);
+        return;
+    }
+    lxw_format* header = workbook_add_format(book);
+    lxw_format* text = workbook_add_format(book);
+    lxw_format* time = workbook_add_format(book);
+    for (lxw_format* f : {header, text, time}) {
+        if (!font.empty()) format_set_font_name(f, font.c_str());
+        format_set_font_size(f, size);
+    }
+    format_set_bold(header);
+    format_set_pattern(header, LXW_PATTERN_SOLID);
+    format_set_bg_color(header, kHeaderFill);
+    format_set_num_format(text, "@");
+    format_set_num_format(time, "yyyy-mm-dd hh:mm:ss");
+    for (int32_t c = 0; c < columns; ++c) {
+        const std::string title = Utf8(detail.titles[c]);
+        check(worksheet_write_string(sheet, 0, lxw_col_t(c), title.c_str(), header));
+        check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c),
+                                   c == detail.timeColumn ? 20 : 16, nullptr));
+    }
+    for (int32_t r = 0; r < detail.rowCount; ++r) {
+        for (int32_t c = 0; c < columns; ++c) {
+            const std::string value = Utf8(detail.cells[size_t(r) * size_t(columns) + size_t(c)]);
+            lxw_datetime when;
+            if (c == detail.timeColumn && ParseTime(value, when))
+                check(worksheet_write_datetime(sheet, lxw_row_t(r + 1), lxw_col_t(c), &when, time));
+            else if (!value.empty())
+                check(worksheet_write_string(sheet, lxw_row_t(r + 1), lxw_col_t(c), value.c_str(),
+                                             text));
+        }
+    }
+    check(worksheet_autofilter(sheet, 0, 0, lxw_row_t(std::max(detail.rowCount, 1)),
+                               lxw_col_t(columns - 1)));
+    worksheet_freeze_panes(sheet, 1, 0);
+}
+
 // Writes the workbook to file; returns false on the first failure.
-bool Write(const std::string& file, const char* const* titles, const ExportRequest& request) {
+bool Write(const std::string& file, const char* const* titles, const ExportRequest& request,
+           const DetailSheet* detail) {
     lxw_workbook* book = workbook_new(file.c_str());
     if (!book) return false;
     bool ok = true;
@@ -100,6 +162,7 @@ bool Write(const std::string& file, const char* const* titles, const ExportReque
             ++row;
         }
     }
+    if (ok && detail) WriteDetail(book, *detail, font, size, check);
     // Closing writes the file and frees the workbook in every case.
     check(workbook_close(book));
     return ok;
@@ -107,9 +170,11 @@ bool Write(const std::string& file, const char* const* titles, const ExportReque
 
 }  // namespace
 
-void WorkbookExport::Run(const char* path, const char* const* titles, ExportRequest& request) {
+void WorkbookExport::Run(const char* path, const char* const* titles, ExportRequest& request,
+                         const DetailSheet* detail) {
     request.error = CELVEX_OK;
-    if (request.count > 0 && !request.rows) {
+    if ((request.count > 0 && !request.rows) ||
+        (detail && detail->rowCount > 0 && !detail->cells)) {
         request.error = CELVEX_INVALID_ARGUMENT;
         return;
     }
@@ -118,7 +183,7 @@ void WorkbookExport::Run(const char* path, const char* const* titles, ExportRequ
     partial += ".partial";
     std::error_code ec;
     const bool written =
-        Write(reinterpret_cast<const char*>(partial.u8string().c_str()), titles, request);
+        Write(reinterpret_cast<const char*>(partial.u8string().c_str()), titles, request, detail);
     if (written) std::filesystem::rename(partial, target, ec);
     if (!written || ec) {
         std::filesystem::remove(partial, ec);

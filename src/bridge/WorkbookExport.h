@@ -9,5 +9,7 @@ class WorkbookExport {
   public:
     // Sets error to -3 when the file could not be written; the file at path is then left as
     // it was, since the workbook is written beside it first and renamed over it at the end.
-    static void Run(const char* path, const char* const* titles, ExportRequest& request);
+    // detail, when given, becomes a second sheet.
+    static void Run(const char* path, const char* const* titles, ExportRequest& request,
+                    const DetailSheet* detail = nullptr);
 };

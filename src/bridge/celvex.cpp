@@ -85,6 +85,21 @@ CELVEX_API void CELVEX_CALL Export(const char* path, const char* const* titles,
     }
 }
 
+CELVEX_API void CELVEX_CALL ExportDetailed(const char* path, const char* const* titles,
+                                           ExportRequest* request, const DetailSheet* detail) {
+    if (!request) return;
+    if (!path) {
+        request->error = CELVEX_INVALID_ARGUMENT;
+        return;
+    }
+    try {
+        WorkbookExport::Run(path, titles, *request, detail);
+    } catch (...) {
+        request->error = CELVEX_FAILED;
+        request->success = 0;
+    }
+}
+
 CELVEX_API void CELVEX_CALL FreeImportResult(ImportResult* result) {
     if (!result) return;
     try {

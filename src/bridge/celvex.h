@@ -54,6 +54,18 @@ typedef struct ExportRequest {
     int32_t fontSize;
 } ExportRequest;
 
+/* A second sheet of an export: one row a winner, one column a field, filterable. Everything
+   in it belongs to the caller. */
+typedef struct DetailSheet {
+    const char* name; /* the sheet's name */
+    int32_t columnCount;
+    const char* const* titles; /* columnCount titles */
+    int32_t timeColumn;        /* column whose "yyyy-MM-dd hh:mm:ss" is written as a date-time
+                                  cell; -1 for none */
+    int32_t rowCount;
+    const char* const* cells; /* rowCount * columnCount texts, row by row; null is empty */
+} DetailSheet;
+
 /* How a text file was decoded (TableResult.encoding); 0 for a workbook. */
 #define CELVEX_ENCODING_NONE 0
 #define CELVEX_ENCODING_UTF8 1
@@ -103,6 +115,9 @@ CELVEX_API void CELVEX_CALL ImportTxt(const char* path, const char* const* title
 CELVEX_API void CELVEX_CALL Export(const char* path, const char* const* titles,
                                    ExportRequest* request);
 CELVEX_API void CELVEX_CALL FreeImportResult(ImportResult* result);
+/* Export with a second sheet after the designed one; detail may be null. */
+CELVEX_API void CELVEX_CALL ExportDetailed(const char* path, const char* const* titles,
+                                           ExportRequest* request, const DetailSheet* detail);
 CELVEX_API void CELVEX_CALL ImportTable(const char* path, const char* const* titles,
                                         TableResult* result);
 CELVEX_API void CELVEX_CALL ImportTxtTable(const char* path, const char* const* titles,
@@ -112,6 +127,8 @@ CELVEX_API void CELVEX_CALL FreeTableResult(TableResult* result);
 typedef void(CELVEX_CALL* ImportFunction)(const char*, const char* const*, ImportResult*);
 typedef void(CELVEX_CALL* ExportFunction)(const char*, const char* const*, ExportRequest*);
 typedef void(CELVEX_CALL* FreeImportResultFunction)(ImportResult*);
+typedef void(CELVEX_CALL* ExportDetailedFunction)(const char*, const char* const*, ExportRequest*,
+                                                  const DetailSheet*);
 typedef void(CELVEX_CALL* ImportTableFunction)(const char*, const char* const*, TableResult*);
 typedef void(CELVEX_CALL* FreeTableResultFunction)(TableResult*);
 

@@ -1,14 +1,11 @@
 #include "draw/DrawEngine.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
-#include <QLocale>
-
 #include <algorithm>
 #include <numeric>
 #include <optional>
 #include <unordered_set>
 
+#include "draw/DrawKeyCheck.h"
 #include "draw/DrawKeyRules.h"
 #include "draw/RecordEvents.h"
 #include "draw/ShowHost.h"
@@ -106,45 +103,21 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         return false;
     }
 
-    // Draw keys in ascending id order: the first empty or repeated one fails. Repeats are
-    // judged by the user locale's case-sensitive collation, through sort keys so that
-    // 100,000 names are checked in one sort instead of pair by pair.
+    // Draw keys in ascending id order: the first empty or repeated one fails, whichever comes
+    // first. Keys after the first empty one are not looked at.
     {
-        const auto& map = data_.CandidateMap();
         std::vector<QString> keys;
-        keys.reserve(map.size());
-        size_t firstEmpty = map.size();
-        for (const auto& [id, c] : map) {
-            QString key = DrawKeyText(c).trimmed();
-            if (key.isEmpty()) {
-                firstEmpty = keys.size();
-                break;
-            }
-            keys.push_back(std::move(key));
+        keys.reserve(data_.CandidateMap().size());
+        for (const auto& [id, c] : data_.CandidateMap()) {
+            keys.push_back(DrawKeyText(c).trimmed());
+            if (keys.back().isEmpty()) break;
         }
-        QCollator collator{QLocale::system()};
-        collator.setCaseSensitivity(Qt::CaseSensitive);
-        std::vector<QCollatorSortKey> sortKeys;
-        sortKeys.reserve(keys.size());
-        for (const QString& k : keys) sortKeys.push_back(collator.sortKey(k));
-        std::vector<size_t> order(keys.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return sortKeys[a].compare(sortKeys[b]) < 0; });
-        // In a run of equal keys the second one (in id order) is the first repeat seen.
-        size_t firstRepeat = keys.size();
-        for (size_t i = 1; i < order.size(); ++i) {
-            if (sortKeys[order[i - 1]].compare(sortKeys[order[i]]) == 0) {
-                const bool runStart =
-                    i == 1 || sortKeys[order[i - 2]].compare(sortKeys[order[i]]) != 0;
-                if (runStart) firstRepeat = std::min(firstRepeat, order[i]);
-            }
-        }
-        if (firstRepeat < keys.size() && firstRepeat < firstEmpty) {
-            data_.SetDrawStatus(kDuplicateDrawKey, keys[firstRepeat]);
+        const DrawKeyCheck check(keys);
+        if (check.FirstRepeat() < check.FirstEmpty()) {
+            data_.SetDrawStatus(kDuplicateDrawKey, keys[check.FirstRepeat()]);
             return false;
         }
-        if (firstEmpty < map.size()) {
+        if (check.FirstEmpty() != DrawKeyCheck::kNone) {
             data_.SetDrawStatus(kEmptyDrawKey, QString());
             return false;
         }
@@ -277,7 +250,8 @@ bool DrawEngine::StartDraw(ShowHost& host) {
         if (session_) {
             session_->Resume();
         } else {
-            session_ = std::make_unique<ShowSession>(record_, secretSource_(), chainLength_, clock_);
+            session_ =
+                std::make_unique<ShowSession>(record_, secretSource_(), chainLength_, clock_);
             session_->Begin(std::move(start));
         }
         show_ = session_.get();
@@ -285,6 +259,7 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     round_ = NewRoundState();
     round_->rehearsal = rehearsal_;
     round_->fingerprint = show_->Fingerprint();
+    round_->commitment = ShowKeys::Hex(show_->SealedCommitment()).toUpper();
     SyncRemaining();
     host.RunShow();
     if (!rehearsal_) {

@@ -25,8 +25,10 @@ class RoundState {
     QString placeholderPrizeText = QStringLiteral("这里是奖项名称");
     int selectedElement = -1;  // outlined element in design mode
     // The show's fingerprint ("ABCD EF01 2345 6789"), shown on the welcome and finished
-    // screens; empty in design mode.
+    // screens, and the whole commitment it abbreviates (64 hex digits, for its QR code); empty
+    // in design mode.
     QString fingerprint;
+    QString commitment;
     // A redraw round for voided winners draws this many (0: a normal round).
     int redraw = 0;
     // A rehearsal: the screens carry a mark and nothing is kept.

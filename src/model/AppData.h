@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -160,6 +161,16 @@ class AppData {
     // Page Down, Right and Down step the show like Space, as presentation remotes send them.
     bool PresenterKeys() const { return presenterKeys_; }
     void SetPresenterKeys(bool v) { presenterKeys_ = v; }
+    // The operator's key hint stays on every screen; otherwise it shows on the welcome screen
+    // and for a few seconds after each screen change.
+    bool AlwaysShowHelp() const { return alwaysShowHelp_; }
+    void SetAlwaysShowHelp(bool v) { alwaysShowHelp_ = v; }
+    // The setup window's outer size as the operator left it (0 x 0: never changed) and whether
+    // it was maximised.
+    const QSize& WindowSize() const { return windowSize_; }
+    void SetWindowSize(const QSize& size) { windowSize_ = size; }
+    bool WindowMaximized() const { return windowMaximized_; }
+    void SetWindowMaximized(bool v) { windowMaximized_ = v; }
 
     // Design elements
     DesignSymbol* FindSymbol(int32_t id) const;
@@ -241,6 +252,9 @@ class AppData {
     bool fieldTypeByOperator_ = false;
     QString showScreen_;
     bool presenterKeys_ = false;
+    bool alwaysShowHelp_ = false;
+    QSize windowSize_{0, 0};
+    bool windowMaximized_ = false;
     MediaList musicList_;
     MediaList backgroundList_;
 

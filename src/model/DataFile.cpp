@@ -121,6 +121,17 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
             data.SetShowScreen(XmlDocument::Text(n));
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "PresenterKeys"))
             data.SetPresenterKeys(ParseInt(XmlDocument::Text(n)) != 0);
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "AlwaysShowHelp"))
+            data.SetAlwaysShowHelp(ParseInt(XmlDocument::Text(n)) != 0);
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "Window")) {
+            int32_t w = 0, h = 0, maximized = 0;
+            XmlDocument::Attribute(n, "width", w);
+            XmlDocument::Attribute(n, "height", h);
+            XmlDocument::Attribute(n, "maximized", maximized);
+            // Beyond any screen is a damaged value, not a size.
+            if (w > 0 && h > 0 && w <= 20000 && h <= 20000) data.SetWindowSize(QSize(w, h));
+            data.SetWindowMaximized(maximized != 0);
+        }
     }
 
     if (xmlNodePtr gen = doc->SelectFirst("//Vantoria/Setting/GenNumberList")) {
@@ -219,6 +230,14 @@ QByteArray DataFile::Serialize(const AppData& data) {
     XmlDocument::AddTextChild(setting, "ShowScreen", data.ShowScreen());
     XmlDocument::AddTextChild(setting, "PresenterKeys",
                               QString::number(data.PresenterKeys() ? 1 : 0));
+    XmlDocument::AddTextChild(setting, "AlwaysShowHelp",
+                              QString::number(data.AlwaysShowHelp() ? 1 : 0));
+    if (!data.WindowSize().isEmpty()) {
+        xmlNodePtr window = xmlNewChild(setting, nullptr, BAD_CAST "Window", nullptr);
+        XmlDocument::SetAttribute(window, "width", int64_t(data.WindowSize().width()));
+        XmlDocument::SetAttribute(window, "height", int64_t(data.WindowSize().height()));
+        XmlDocument::SetAttribute(window, "maximized", int64_t(data.WindowMaximized() ? 1 : 0));
+    }
 
     xmlNodePtr winners = xmlNewChild(root, nullptr, BAD_CAST "WinnerList", nullptr);
     for (const auto& [prizeId, vec] : data.Winners()) {

@@ -156,13 +156,14 @@ CelvexLibrary::TableOutcome CelvexLibrary::ImportTable(ImportKind kind, const QS
 
 CelvexLibrary::ExportOutcome CelvexLibrary::Export(const QString& path, const Fields& titles,
                                                    const QString& title, const QString& fontName,
-                                                   int fontSize,
-                                                   const std::vector<Fields>& rows) const {
+                                                   int fontSize, const std::vector<Fields>& rows,
+                                                   const Detail* detail) const {
     WaitCursor wait;
     ExportOutcome outcome;
     LoadedLibrary library(programDir_ + LibraryFileName());
     const auto exportRows = library.Resolve<ExportFunction>("Export");
-    if (!exportRows) return outcome;
+    const auto exportDetailed = library.Resolve<ExportDetailedFunction>("ExportDetailed");
+    if (!exportRows || (detail && !exportDetailed)) return outcome;
     outcome.loaded = true;
 
     // The row blocks belong to this side; the vectors free them when the call is over.
@@ -187,7 +188,33 @@ CelvexLibrary::ExportOutcome CelvexLibrary::Export(const QString& path, const Fi
     request.title = narrowTitle.constData();
     request.fontName = narrowFont.constData();
     request.fontSize = fontSize;
-    exportRows(PathOrNull(narrowPath), narrowTitles.pointers.data(), &request);
+    if (!detail) {
+        exportRows(PathOrNull(narrowPath), narrowTitles.pointers.data(), &request);
+    } else {
+        const QByteArray sheetName = detail->name.toUtf8();
+        std::vector<QByteArray> detailTitles;
+        std::vector<const char*> titlePointers;
+        for (const QString& t : detail->titles) detailTitles.push_back(t.toUtf8());
+        for (const QByteArray& t : detailTitles) titlePointers.push_back(t.constData());
+        const size_t columns = titlePointers.size();
+        std::vector<QByteArray> cellTexts;
+        cellTexts.reserve(detail->rows.size() * columns);
+        for (const QStringList& row : detail->rows)
+            for (size_t c = 0; c < columns; ++c)
+                cellTexts.push_back(qsizetype(c) < row.size() ? row[qsizetype(c)].toUtf8()
+                                                              : QByteArray());
+        std::vector<const char*> cellPointers;
+        cellPointers.reserve(cellTexts.size());
+        for (const QByteArray& t : cellTexts) cellPointers.push_back(t.constData());
+        DetailSheet sheet{};
+        sheet.name = sheetName.constData();
+        sheet.columnCount = int32_t(columns);
+        sheet.titles = titlePointers.data();
+        sheet.timeColumn = detail->timeColumn;
+        sheet.rowCount = int32_t(detail->rows.size());
+        sheet.cells = cellPointers.empty() ? nullptr : cellPointers.data();
+        exportDetailed(PathOrNull(narrowPath), narrowTitles.pointers.data(), &request, &sheet);
+    }
 
     outcome.success = request.success != 0;
     outcome.error = request.error;

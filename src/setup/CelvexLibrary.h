@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -66,9 +67,17 @@ class CelvexLibrary {
 
     TableOutcome ImportTable(ImportKind kind, const QString& path, const Fields& titles) const;
 
+    // A second sheet of plain columns after the designed one.
+    struct Detail {
+        QString name;
+        QStringList titles;
+        int timeColumn = -1;  // written as a date-time cell
+        std::vector<QStringList> rows;
+    };
+
     ExportOutcome Export(const QString& path, const Fields& titles, const QString& title,
-                         const QString& fontName, int fontSize,
-                         const std::vector<Fields>& rows) const;
+                         const QString& fontName, int fontSize, const std::vector<Fields>& rows,
+                         const Detail* detail = nullptr) const;
 
   private:
     QString programDir_;

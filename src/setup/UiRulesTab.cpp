@@ -2,14 +2,19 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "controls/MediaComboBox.h"
 #include "controls/ScreenComboBox.h"
+#include "draw/DrawKeyCheck.h"
+#include "draw/DrawKeyRules.h"
 #include "model/AppData.h"
 #include "stage/DesignMode.h"
 #include "ui/Ui.h"
@@ -47,33 +52,43 @@ QStringList UiRulesTab::DrawKeyItems() {
 
 UiRulesTab::UiRulesTab(AppData& data, QWidget* parent) : QWidget(parent), data_(data) {
     setObjectName(QStringLiteral("VT_TAB_UI"));
-    // The page paints every pixel of itself.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidgetResizable(true);
+    content_ = new QWidget;
+    content_->setObjectName(QStringLiteral("UiRulesContent"));
+    // The content paints every pixel of itself.
+    content_->setAttribute(Qt::WA_OpaquePaintEvent);
+    content_->setMinimumHeight(kContentHeight);
+    content_->installEventFilter(this);
+    scroll_->setWidget(content_);
+    QWidget* const page = content_;
 
-    titleBox_ = new QLineEdit(this);
+    titleBox_ = new QLineEdit(page);
     titleBox_->setFrame(false);
     titleBox_->setText(data_.Title());
     connect(titleBox_, &QLineEdit::textChanged, this,
             [this](const QString& text) { data_.SetTitle(text.left(kMaxText)); });
 
-    backgroundBox_ = new MediaComboBox(data_.BackgroundList(), this);
+    backgroundBox_ = new MediaComboBox(data_.BackgroundList(), page);
     backgroundBox_->Fill(data_.BackgroundList().Index());
-    backgroundButton_ = new QPushButton(QStringLiteral("选择..."), this);
+    backgroundButton_ = new QPushButton(QStringLiteral("选择..."), page);
     connect(backgroundButton_, &QPushButton::clicked, this,
             [this] { backgroundBox_->ChooseFile(this, kPictureFilter); });
 
-    musicBox_ = new MediaComboBox(data_.MusicList(), this);
+    musicBox_ = new MediaComboBox(data_.MusicList(), page);
     musicBox_->Fill(data_.MusicList().Index());
-    musicButton_ = new QPushButton(QStringLiteral("选择..."), this);
+    musicButton_ = new QPushButton(QStringLiteral("选择..."), page);
     connect(musicButton_, &QPushButton::clicked, this,
             [this] { musicBox_->ChooseFile(this, kMusicFilter); });
 
-    designButton_ = new QPushButton(QStringLiteral("字体和颜色"), this);
+    designButton_ = new QPushButton(QStringLiteral("字体和颜色"), page);
     connect(designButton_, &QPushButton::clicked, this, &UiRulesTab::OpenDesignMode);
-    restoreButton_ = new QPushButton(QStringLiteral("恢复默认"), this);
+    restoreButton_ = new QPushButton(QStringLiteral("恢复默认"), page);
     connect(restoreButton_, &QPushButton::clicked, this, &UiRulesTab::RestoreDefaults);
 
-    drawKeyBox_ = new QComboBox(this);
+    drawKeyBox_ = new QComboBox(page);
     {
         // The selection made here is the program's, not the operator's.
         const QSignalBlocker quiet(drawKeyBox_);
@@ -88,19 +103,30 @@ UiRulesTab::UiRulesTab(AppData& data, QWidget* parent) : QWidget(parent), data_(
     }
     connect(drawKeyBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) data_.SetFieldType(index, true);
+        CheckDrawKey();
     });
+    drawKeyWarning_ = new QLabel(page);
+    drawKeyWarning_->setObjectName(QStringLiteral("drawKeyWarning"));
+    drawKeyWarning_->setWordWrap(true);
+    drawKeyWarning_->setStyleSheet(QStringLiteral("color: #c00000;"));
 
-    repeatBox_ = new QCheckBox(this);
+    repeatBox_ = new QCheckBox(page);
     repeatBox_->setChecked(data_.AllowRepeat());
     connect(repeatBox_, &QCheckBox::clicked, this,
             [this](bool checked) { data_.SetAllowRepeat(checked); });
 
-    screenBox_ = new ScreenComboBox(data_, this);
-    presenterBox_ = new QCheckBox(QStringLiteral("允许翻页笔控制"), this);
+    screenBox_ = new ScreenComboBox(data_, page);
+    presenterBox_ = new QCheckBox(QStringLiteral("允许翻页笔控制"), page);
     presenterBox_->setToolTip(QStringLiteral("Page Down、向右键和向下键与空格键一样进入下一步"));
     presenterBox_->setChecked(data_.PresenterKeys());
     connect(presenterBox_, &QCheckBox::clicked, this,
             [this](bool checked) { data_.SetPresenterKeys(checked); });
+    alwaysHelpBox_ = new QCheckBox(QStringLiteral("始终显示操作提示"), page);
+    alwaysHelpBox_->setToolTip(
+        QStringLiteral("不勾选时，操作提示只在欢迎界面和切换界面后的几秒内显示"));
+    alwaysHelpBox_->setChecked(data_.AlwaysShowHelp());
+    connect(alwaysHelpBox_, &QCheckBox::clicked, this,
+            [this](bool checked) { data_.SetAlwaysShowHelp(checked); });
 
     for (QPushButton* b : {backgroundButton_, musicButton_, designButton_, restoreButton_})
         b->setAutoDefault(false);
@@ -119,7 +145,8 @@ QString UiRulesTab::DrawKeyLabel() const {
 }
 
 void UiRulesTab::PlaceControls() {
-    const int w = width();
+    scroll_->setGeometry(rect());
+    const int w = content_->width();
     titleBox_->setGeometry(Edges(125, 52, w - 11, 76));
     backgroundBox_->setGeometry(Edges(122, 86, w - 68, 86 + kListHeight));
     backgroundButton_->setGeometry(Edges(w - 67, 85, w - 9, 114));
@@ -131,6 +158,8 @@ void UiRulesTab::PlaceControls() {
     repeatBox_->setGeometry(Edges(122, 317, 140, 347));
     screenBox_->setGeometry(Edges(122, 198, w - 8, 198 + kListHeight));
     presenterBox_->setGeometry(Edges(122, 352, w - 8, 382));
+    alwaysHelpBox_->setGeometry(Edges(122, 387, w - 8, 417));
+    drawKeyWarning_->setGeometry(Edges(122, 420, w - 8, kContentHeight - 2));
 }
 
 void UiRulesTab::resizeEvent(QResizeEvent* event) {
@@ -138,9 +167,68 @@ void UiRulesTab::resizeEvent(QResizeEvent* event) {
     PlaceControls();
 }
 
+void UiRulesTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The candidates may have changed while another page was shown.
+    CheckDrawKey();
+}
+
+bool UiRulesTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == content_ && event->type() == QEvent::Resize) PlaceControls();
+    if (watched == content_ && event->type() == QEvent::Paint) {
+        RenderPage();
+        QPainter p(content_);
+        const QRect area = static_cast<QPaintEvent*>(event)->rect();
+        p.drawImage(area, buffer_, area);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString UiRulesTab::DrawKeyWarningText(const AppData& data, int fieldType, const QString& label) {
+    std::vector<QString> keys;
+    keys.reserve(data.Candidates().size());
+    for (const auto& c : data.Candidates())
+        keys.push_back(
+            DrawKeyRules::Text(c->NO, c->name, c->department, c->tel, fieldType).trimmed());
+    const DrawKeyCheck check(keys);
+    QStringList parts;
+    // Rows as the candidate page numbers them; a few named, the rest counted.
+    constexpr size_t kNamed = 3;
+    const auto& repeats = check.Repeats();
+    for (size_t g = 0; g < repeats.size() && g < kNamed; ++g) {
+        QStringList rows;
+        for (size_t i = 0; i < repeats[g].size() && i < 6; ++i)
+            rows << QString::number(repeats[g][i] + 1);
+        if (repeats[g].size() > 6) rows << QStringLiteral("…");
+        parts << QStringLiteral("第 %1 行都是“%2”")
+                     .arg(rows.join(QStringLiteral("、")), keys[repeats[g].front()]);
+    }
+    if (repeats.size() > kNamed)
+        parts << QStringLiteral("另有 %1 处重复").arg(repeats.size() - kNamed);
+    if (!check.Empties().empty()) {
+        QStringList rows;
+        for (size_t i = 0; i < check.Empties().size() && i < 6; ++i)
+            rows << QString::number(check.Empties()[i] + 1);
+        if (check.Empties().size() > 6) rows << QStringLiteral("…");
+        parts << QStringLiteral("第 %1 行为空").arg(rows.join(QStringLiteral("、")));
+    }
+    if (parts.isEmpty()) return QString();
+    return QStringLiteral("按“%1”抽奖不行：").arg(label) + parts.join(QStringLiteral("；")) +
+           QStringLiteral("。请改用其他抽奖信息，或在抽奖名单中改正。");
+}
+
+void UiRulesTab::CheckDrawKey() {
+    if (!drawKeyWarning_) return;
+    const QString text = DrawKeyWarningText(data_, data_.FieldType(), DrawKeyLabel());
+    drawKeyWarning_->setText(text);
+    drawKeyWarning_->setToolTip(text);
+}
+
 void UiRulesTab::RenderPage() {
-    const int w = width();
-    if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    const int w = content_->width();
+    const QSize size = content_->size();
+    if (buffer_.size() != size) buffer_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
     buffer_.fill(Qt::white);
     QPainter p(&buffer_);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -161,7 +249,7 @@ void UiRulesTab::RenderPage() {
         {QStringLiteral("标题"), 46},          {QStringLiteral("背景"), 84},
         {QStringLiteral("音乐"), 122},         {QStringLiteral("抽奖信息"), 279},
         {QStringLiteral("允许重复中奖"), 317}, {QStringLiteral("放映屏幕"), 197},
-        {QStringLiteral("翻页笔"), 352},
+        {QStringLiteral("翻页笔"), 352},       {QStringLiteral("操作提示"), 387},
     };
     for (const auto& [text, top] : labels)
         p.drawText(Edges(32, top, 122, top + 30), Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -171,12 +259,6 @@ void UiRulesTab::RenderPage() {
     p.setBrush(Qt::NoBrush);
     // Drawn on the cell's edges (both ends included), so the box sits wholly inside it.
     p.drawRect(QRect(122, 46, w - 8 - 122, 76 - 46));
-}
-
-void UiRulesTab::paintEvent(QPaintEvent* event) {
-    RenderPage();
-    QPainter p(this);
-    p.drawImage(event->rect(), buffer_, event->rect());
 }
 
 void UiRulesTab::OpenDesignMode() {

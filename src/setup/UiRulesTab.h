@@ -8,13 +8,16 @@ class AppData;
 class MediaComboBox;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class ScreenComboBox;
 
 // The "界面和规则" page: the show's title, background and music, the way into design mode,
-// and the draw rules (draw key and repeat wins). Every change goes into AppData at once; the
-// page never writes a file itself.
+// the options of the show and the draw rules (draw key and repeat wins). Every change goes
+// into AppData at once; the page never writes a file itself. Taller than the window's default
+// size, it scrolls.
 class UiRulesTab : public QWidget {
     Q_OBJECT
   public:
@@ -39,10 +42,21 @@ class UiRulesTab : public QWidget {
     QCheckBox* RepeatBox() const { return repeatBox_; }
     ScreenComboBox* ScreenBox() const { return screenBox_; }
     QCheckBox* PresenterBox() const { return presenterBox_; }
+    QCheckBox* AlwaysHelpBox() const { return alwaysHelpBox_; }
+    // What the draw key's check found: the rows whose key is empty or repeated, named.
+    QLabel* DrawKeyWarning() const { return drawKeyWarning_; }
+    // The page's content, which scrolls: the controls are placed in its coordinates.
+    QWidget* Content() const { return content_; }
+    static constexpr int kContentHeight = 460;
+
+    // Checks the current draw key over the candidates and says what it found.
+    void CheckDrawKey();
+    static QString DrawKeyWarningText(const AppData& data, int fieldType, const QString& label);
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void PlaceControls();
@@ -51,6 +65,8 @@ class UiRulesTab : public QWidget {
     void RestoreDefaults();
 
     AppData& data_;
+    QScrollArea* scroll_ = nullptr;
+    QWidget* content_ = nullptr;
     QLineEdit* titleBox_ = nullptr;
     MediaComboBox* backgroundBox_ = nullptr;
     QPushButton* backgroundButton_ = nullptr;
@@ -62,5 +78,7 @@ class UiRulesTab : public QWidget {
     QCheckBox* repeatBox_ = nullptr;
     ScreenComboBox* screenBox_ = nullptr;
     QCheckBox* presenterBox_ = nullptr;
+    QCheckBox* alwaysHelpBox_ = nullptr;
+    QLabel* drawKeyWarning_ = nullptr;
     QImage buffer_;
 };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "draw/DrawVerifier.h"
+#include "draw/WinnerDetails.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Utilities.h"
@@ -183,8 +184,12 @@ void WinnerListTab::Export() {
     }
     if (!ExportTo(path)) return;
     if (Ui::Tell(this, QStringLiteral("导出成功！\n您要现在打开该Excel文件吗?"),
-                 Ui::Icon::Information, Ui::Buttons::YesNo) == Ui::Answer::Yes)
-        Ui::OpenWithDefaultProgram(path);
+                 Ui::Icon::Information, Ui::Buttons::YesNo) != Ui::Answer::Yes)
+        return;
+    if (Ui::OpenWithDefaultProgram(path)) return;
+    if (Ui::Tell(this, QStringLiteral("没有可以打开该文件的程序。要打开它所在的文件夹吗？"),
+                 Ui::Icon::Question, Ui::Buttons::YesNo) == Ui::Answer::Yes)
+        Ui::OpenWithDefaultProgram(QFileInfo(path).absolutePath());
 }
 
 bool WinnerListTab::ExportTo(const QString& path) {
@@ -198,10 +203,17 @@ bool WinnerListTab::ExportTo(const QString& path) {
         if (!prize) continue;
         rows[i] = {prize->name, prize->content, winner->show, winner->time};
     }
+    // The designed sheet stays as it was; the details go on a sheet HR can filter.
+    const WinnerDetails::Sheet sheet = WinnerDetails::Build(data_);
+    CelvexLibrary::Detail detail;
+    detail.name = QStringLiteral("明细");
+    detail.titles = sheet.titles;
+    detail.timeColumn = sheet.timeColumn;
+    detail.rows = sheet.rows;
     const CelvexLibrary::ExportOutcome outcome =
         CelvexLibrary(bridgeFolder_)
             .Export(path, ColumnTitles(), data_.Title(), TheUiFont().FaceName(), kExportFontSize,
-                    rows);
+                    rows, &detail);
     // Without the library or its function the export does nothing visible.
     if (!outcome.loaded) return false;
     if (outcome.success) return true;

@@ -13,7 +13,18 @@ QRect Edges(int left, int top, int right, int bottom) {
 
 }  // namespace
 
-ShowLayout::ShowLayout(const QRect& screen, bool pictureMode) : pictureMode_(pictureMode) {
+ShowLayout::Ornaments ShowLayout::OrnamentsOf(const QString& backgroundFile) {
+    // Measured on the pictures assets/tools/backgrounds.py draws: fireworks, lanterns and
+    // stars in the upper corners, a gold frame round the edge.
+    const QString name = backgroundFile.section(QLatin1Char('/'), -1).toLower();
+    if (name == QLatin1String("default.jpg")) return {0.26, 0.325, 0.045};
+    if (name == QLatin1String("hydt.jpg")) return {0.22, 0.29, 0.045};
+    if (name == QLatin1String("jxgz.jpg")) return {0.20, 0.24, 0.045};
+    return {};
+}
+
+ShowLayout::ShowLayout(const QRect& screen, bool pictureMode, const Ornaments& ornaments)
+    : pictureMode_(pictureMode) {
     const int w = screen.width();
     const int h = screen.height();
     // A 4K screen shows what a 1080p one shows, only finer.
@@ -27,19 +38,33 @@ ShowLayout::ShowLayout(const QRect& screen, bool pictureMode) : pictureMode_(pic
     topBand_ = Edges(0, 0, w, band);
     statusBand_ = Edges(0, hs, w, h);
 
+    const int inset = int(w * ornaments.titleInset);
+    titleBox_ = Edges(inset, 0, w - inset, band);
+    // Pictures and names stay inside a frame; a picture never touches the edge.
+    const int frame = std::max(Scaled(24), int(h * ornaments.frame));
     if (pictureMode_) {
         const int p = int(w * 0.28);
         const int m = hs - band;
         mainArea_ = Edges(p, band, w, hs);
-        pictureColumn_ = Edges(0, band, p, hs);
-        smallPrizeBox_ = Edges(0, band, p, band + int(m * 0.38));
-        smallPictureBox_ =
-            Edges(0, smallPrizeBox_.y() + smallPrizeBox_.height() + Scaled(10), p, hs - Scaled(80));
+        pictureColumn_ = Edges(frame, band, p, hs);
+        smallPrizeBox_ = Edges(frame, band, p, band + int(m * 0.38));
+        smallPictureBox_ = Edges(frame, smallPrizeBox_.y() + smallPrizeBox_.height() + Scaled(10),
+                                 p, hs - Scaled(80));
     } else {
         mainArea_ = Edges(0, band, w, hs);
         smallPrizeBox_ = Edges(0, band, w, band + Scaled(80));
     }
     namesArea_ = mainArea_.adjusted(Scaled(20), Scaled(100), -Scaled(20), -Scaled(100));
+    // Wide enough for the QR code of 64 hex digits and "ABCD EF01 2345 6789" in large letters.
+    const int plateW = Scaled(660);
+    const int plateH = Scaled(210);
+    fingerprintPlate_ = Edges(w - frame - Scaled(16) - plateW, hs - Scaled(14) - plateH,
+                              w - frame - Scaled(16), hs - Scaled(14));
+    const int namesTop = int(h * ornaments.namesTop);
+    // Below the ornaments of the upper corners, above the plate, inside the frame.
+    welcomeTitleBox_ = Edges(frame, namesTop, w - frame, fingerprintPlate_.top() - Scaled(10));
+    if (namesArea_.top() < namesTop) namesArea_.setTop(namesTop);
+    if (ornaments.frame > 0 && namesArea_.right() >= w - frame) namesArea_.setRight(w - frame - 1);
 }
 
 int ShowLayout::Scaled(int size) const {

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 // Where everything stands on a show screen of a given size in device pixels: the bands and
 // areas of the screens and the grid of the names. Pure geometry, so painting, hit tests and
@@ -12,9 +13,18 @@ class ShowLayout {
     static constexpr int kLineHeight = 65;
     static constexpr int kStatusBandHeight = 85;
 
+    // Where a background's ornaments stand, as shares of the screen: text keeps out of them.
+    struct Ornaments {
+        double titleInset = 0;  // the top band's text keeps this share of the width each side
+        double namesTop = 0;    // the names start no higher than this share of the height
+        double frame = 0;       // a frame along every edge, as a share of the height
+    };
+    // The ornaments of the built-in backgrounds, by their file name; none for another.
+    static Ornaments OrnamentsOf(const QString& backgroundFile);
+
     ShowLayout() = default;
     // pictureMode: the prize picture takes the left column (PrizeLayout::Picture).
-    ShowLayout(const QRect& screen, bool pictureMode);
+    ShowLayout(const QRect& screen, bool pictureMode, const Ornaments& ornaments);
 
     // How much larger than on a 1080-line screen the fixed sizes are drawn (never below 1, so
     // small screens keep readable status lines).
@@ -25,6 +35,12 @@ class ShowLayout {
 
     const QRect& ScreenRect() const { return screen_; }
     const QRect& TopBand() const { return topBand_; }
+    // The part of the top band the small title is fitted in: clear of the ornaments.
+    const QRect& TitleBox() const { return titleBox_; }
+    // The plate of the show's fingerprint and its QR code, low at the right of the welcome and
+    // finished screens, and the welcome title's box above it.
+    const QRect& FingerprintPlate() const { return fingerprintPlate_; }
+    const QRect& WelcomeTitleBox() const { return welcomeTitleBox_; }
     const QRect& StatusBand() const { return statusBand_; }
     const QRect& WelcomeArea() const { return welcomeArea_; }
     const QRect& MainArea() const { return mainArea_; }
@@ -43,6 +59,9 @@ class ShowLayout {
   private:
     QRect screen_;
     QRect topBand_;
+    QRect titleBox_;
+    QRect fingerprintPlate_;
+    QRect welcomeTitleBox_;
     QRect statusBand_;
     QRect welcomeArea_;
     QRect mainArea_;

@@ -18,14 +18,16 @@
 #include "model/DesignSymbol.h"
 #include "model/Prize.h"
 #include "show/NameWidths.h"
+#include "show/QrImage.h"
 
 namespace {
 
 const QString kDefaultFamily = QStringLiteral("微软雅黑");
 constexpr int kMissingElementSize = 36;
 constexpr int kStatusPointSize = 14;
-// Small enough not to compete with the show, large enough to photograph from the room.
-constexpr int kFingerprintPointSize = 11;
+// Photographed from the back of the room: well above 28 px at 1080 lines.
+constexpr int kFingerprintPointSize = 30;
+constexpr int kFingerprintLabelPointSize = 16;
 constexpr int kListPointSize = 32;
 // 28 on the original screens; 24 keeps the help line clear of the gold frame along the
 // bottom of the built-in backgrounds.
@@ -69,13 +71,19 @@ ShowRenderer::ShowRenderer(AppData& data)
 ShowRenderer::~ShowRenderer() = default;
 
 void ShowRenderer::Layout(const QRect& screen) {
-    layout_ = ShowLayout(screen, data_.PrizeUIType() == PrizeLayout::Picture);
+    // A built-in picture that is missing gives the plain gradient, which has no ornaments.
+    const QString background = data_.BackgroundList().SelectedPath();
+    layout_ = ShowLayout(screen, data_.PrizeUIType() == PrizeLayout::Picture,
+                         QFileInfo(background).isFile() ? ShowLayout::OrnamentsOf(background)
+                                                        : ShowLayout::Ornaments{});
     if (!background_.isNull() && background_.size() != ScreenRect().size()) background_ = QImage();
     pictures_.Clear();
 }
 
 void ShowRenderer::DropBackground() {
     background_ = QImage();
+    // Another picture has other ornaments to keep out of.
+    if (!ScreenRect().isEmpty()) Layout(ScreenRect());
 }
 
 void ShowRenderer::StartScroll() {
@@ -589,10 +597,38 @@ void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
 
 void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
     if (round.fingerprint.isEmpty()) return;
+    // Large, white on its own dark plate, with the whole commitment as a QR code beside it:
+    // a guest photographs it from the room.
+    const QRect plate = layout_.FingerprintPlate();
+    const int pad = Scaled(14);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(242, 193, 78), Scaled(2)));
+    p.setBrush(QColor(20, 10, 10, 235));
+    p.drawRoundedRect(plate, Scaled(14), Scaled(14));
+    const int qrSide = plate.height() - 2 * pad;
+    if (commitmentQr_.first != round.commitment) {
+        const QByteArray text = round.commitment.toLatin1();
+        const int modules = QrImage::ModulesFor(text);
+        commitmentQr_ = {round.commitment, modules > 0
+                                               ? QrImage::Make(text, std::max(1, qrSide / modules))
+                                               : QImage()};
+    }
+    const QImage& qr = commitmentQr_.second;
+    QRect textBox = plate.adjusted(pad, pad, -pad, -pad);
+    if (!qr.isNull()) {
+        const QRect at(plate.left() + pad + (qrSide - qr.width()) / 2,
+                       plate.top() + pad + (qrSide - qr.height()) / 2, qr.width(), qr.height());
+        p.drawImage(at, qr);
+        textBox.setLeft(plate.left() + pad + qrSide + pad);
+    }
+    p.setPen(QColor(255, 236, 200));
+    p.setFont(Font(kDefaultFamily, Scaled(kFingerprintLabelPointSize)).font);
+    p.drawText(textBox, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("本场抽奖指纹"));
+    p.setPen(Qt::white);
     p.setFont(Font(kDefaultFamily, Scaled(kFingerprintPointSize)).font);
-    p.setPen(QColor::fromRgba(kStatusColor));
-    p.drawText(StatusBand(), Qt::AlignHCenter | Qt::AlignTop,
-               QStringLiteral("本场抽奖指纹：") + round.fingerprint);
+    p.drawText(textBox.adjusted(0, textBox.height() / 3, 0, 0), Qt::AlignCenter, round.fingerprint);
+    p.restore();
 }
 
 void ShowRenderer::DrawRehearsalMark(QPainter& p, const RoundState& round) {
@@ -665,11 +701,15 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
     switch (round.state) {
         case RoundState::kWelcome:
             if (!round.title.isEmpty())
-                DrawTextElement(p, Title, round.title, WelcomeArea(), 0.8, Align::Center, true);
+                DrawTextElement(
+                    p, Title, round.title,
+                    round.fingerprint.isEmpty() ? WelcomeArea() : layout_.WelcomeTitleBox(), 0.8,
+                    Align::Center, true);
             DrawFingerprint(p, round);
             break;
         case RoundState::kPrize:
-            DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
+            DrawTextElement(p, SmallTitle, round.title, layout_.TitleBox(), 0.6, Align::Bottom,
+                            true);
             if (!round.prizeText.isEmpty())
                 DrawTextElement(p, PrizeInfo, PrizeScreenText(round), MainArea(), 0.6,
                                 Align::Center, true);
@@ -679,7 +719,8 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
             break;
         case RoundState::kRolling:
         case RoundState::kWinners:
-            DrawTextElement(p, SmallTitle, round.title, TopBand(), 0.6, Align::Bottom, true);
+            DrawTextElement(p, SmallTitle, round.title, layout_.TitleBox(), 0.6, Align::Bottom,
+                            true);
             DrawTextElement(p, SmallPrizeInfo, round.prizeText, SmallPrizeBox(), 0.6, Align::Bottom,
                             false);
             DrawPicture(p, round, SmallPictureBox(), false);

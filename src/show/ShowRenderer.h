@@ -174,7 +174,8 @@ class ShowRenderer {
     int scrollY_ = 0;
     int totalHeight_ = 0;
 
-    QImage background_;  // ready to copy, screen size; null until built
+    QImage background_;                        // ready to copy, screen size; null until built
+    std::pair<QString, QImage> commitmentQr_;  // the QR code of the commitment it was made for
     QString helpText_ = QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
 
     // Point sizes are resolved against the target's resolution, the same for measuring

@@ -50,6 +50,13 @@ ShowWindow::ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent)
     scrollTimer_.setTimerType(Qt::PreciseTimer);
     scrollTimer_.setInterval(kScrollInterval);
     connect(&scrollTimer_, &QTimer::timeout, this, &ShowWindow::ScrollTick);
+    // The room should not read the operator's keys all evening.
+    helpTimer_.setSingleShot(true);
+    connect(&helpTimer_, &QTimer::timeout, this, [this] {
+        renderer_.SetHelpText(QString());
+        fullRepaint_ = true;
+        update();
+    });
 }
 
 ShowWindow::~ShowWindow() {
@@ -62,8 +69,24 @@ RoundState& ShowWindow::Round() {
     return *idleRound_;
 }
 
+QString ShowWindow::HelpFor(int state) {
+    if (state == RoundState::kWinners)
+        return QStringLiteral("按空格键或回车键继续，点击姓名可作废未到场者并补抽，按 Esc 键退出");
+    return QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
+}
+
+void ShowWindow::ShowHelp() {
+    const int state = Round().state;
+    renderer_.SetHelpText(HelpFor(state));
+    if (state == RoundState::kWelcome || data_.AlwaysShowHelp())
+        helpTimer_.stop();
+    else
+        helpTimer_.start(helpShownMs_);
+}
+
 void ShowWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    ShowHelp();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
     if (musicQueued_) return;
@@ -85,6 +108,7 @@ void ShowWindow::StartMusic() {
 void ShowWindow::StopAll() {
     rollTimer_.stop();
     scrollTimer_.stop();
+    helpTimer_.stop();
     music_.Stop();
 }
 
@@ -134,6 +158,7 @@ void ShowWindow::Step() {
         renderer_.StartScroll();
         scrollTimer_.start();
     }
+    ShowHelp();
     fullRepaint_ = true;
     update();
 }

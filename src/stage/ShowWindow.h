@@ -26,6 +26,12 @@ class ShowWindow : public QDialog {
   public:
     static constexpr int kRollInterval = 20;
     static constexpr int kScrollInterval = 10;
+    // The operator's key hint stays this long after a screen changes (unless always shown).
+    static constexpr int kHelpShownMs = 6000;
+    // The hint of a screen, as the operator reads it.
+    static QString HelpFor(int state);
+    // How long the hint stays; tests shorten it.
+    void SetHelpShownMs(int ms) { helpShownMs_ = ms; }
 
     // Shows the running show of engine (a blank welcome screen when none runs).
     ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent = nullptr);
@@ -68,6 +74,8 @@ class ShowWindow : public QDialog {
     void RollTick();
     void ScrollTick();
     bool IsStepKey(int key) const;
+    // Shows the hint of the current screen; it goes after a while but on the welcome screen.
+    void ShowHelp();
     void OpenPrompt(ShowPrompt prompt);
     void PromptKey(QKeyEvent* event);
 
@@ -80,6 +88,8 @@ class ShowWindow : public QDialog {
     bool namesRepaint_ = false;
     QTimer rollTimer_;
     QTimer scrollTimer_;
+    QTimer helpTimer_;
+    int helpShownMs_ = kHelpShownMs;
     MusicPlayer music_;
     KeyStepFilter keys_;
     // The window is logical, the buffer and the renderer device pixels.

@@ -3,9 +3,13 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
+
+#include "ui/DefaultProgram.h"
 
 Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
     QMessageBox box(message.parent);
@@ -55,11 +59,12 @@ Ui::Answer DesktopUiBackend::ShowMessage(const Ui::Message& message) {
 QString DesktopUiBackend::AskFileName(const Ui::FileRequest& request) {
     const QString filter = Ui::QtFilter(request.filter);
     if (!request.save)
-        return QFileDialog::getOpenFileName(request.parent, QString(), QString(), filter);
-    QFileDialog dialog(request.parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileName(request.parent, QString(), request.folder, filter);
+    QFileDialog dialog(request.parent, QString(), request.folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.selectFile(request.initialName);
+    if (!request.initialName.isEmpty())
+        dialog.selectFile(QDir(request.folder).filePath(request.initialName));
     // The suffix is added by Ui itself so that every backend behaves the same.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
@@ -76,5 +81,7 @@ int DesktopUiBackend::Exec(QDialog& dialog) {
 }
 
 bool DesktopUiBackend::OpenWithDefaultProgram(const QString& path) {
+    // A folder always has a file manager; a file needs a program registered for its type.
+    if (!QFileInfo(path).isDir() && !DefaultProgram::ExistsFor(path)) return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -1,8 +1,10 @@
 #include "ui/Ui.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include "ui/DesktopUiBackend.h"
@@ -61,12 +63,38 @@ Ui::Answer Ui::Tell(QWidget* parent, const QString& text, Icon icon, Buttons but
     return ShowMessage(m);
 }
 
+namespace {
+// The folder of the last file chosen in this run; empty until one was.
+QString& LastFolder() {
+    static QString folder;
+    return folder;
+}
+
+void RememberFolderOf(const QString& path) {
+    if (!path.isEmpty()) LastFolder() = QFileInfo(path).absolutePath();
+}
+}  // namespace
+
+QString Ui::StartFolder() {
+    if (!LastFolder().isEmpty() && QFileInfo(LastFolder()).isDir()) return LastFolder();
+    // The operator's lists live among their documents, not beside the program.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void Ui::ForgetFolder() {
+    LastFolder().clear();
+}
+
 QString Ui::OpenFileName(QWidget* parent, const QString& filter) {
     FileRequest r;
     r.parent = parent;
     r.filter = filter;
+    r.folder = StartFolder();
     if (g_shuttingDown) return QString();
-    return CurrentBackend().AskFileName(r);
+    const QString chosen = CurrentBackend().AskFileName(r);
+    RememberFolderOf(chosen);
+    return chosen;
 }
 
 QString Ui::SaveFileName(QWidget* parent, const QString& filter, const QString& initialName,
@@ -77,9 +105,11 @@ QString Ui::SaveFileName(QWidget* parent, const QString& filter, const QString& 
     r.filter = filter;
     r.initialName = initialName;
     r.defaultSuffix = defaultSuffix;
+    r.folder = StartFolder();
     if (g_shuttingDown) return QString();
     const QString chosen = CurrentBackend().AskFileName(r);
     if (chosen.isEmpty()) return chosen;
+    RememberFolderOf(chosen);
     return WithDefaultSuffix(chosen, defaultSuffix);
 }
 

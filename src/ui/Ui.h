@@ -36,6 +36,8 @@ class Ui {
         QString filter;
         QString initialName;
         QString defaultSuffix;  // without the dot; added when a typed name has no extension
+        // Where the dialog opens: the user's documents at first, then the folder last used.
+        QString folder;
     };
 
     class Backend {
@@ -74,4 +76,7 @@ class Ui {
     static QString QtFilter(const QString& filter);
     // Appends ".suffix" when the file name part of path has no extension.
     static QString WithDefaultSuffix(const QString& path, const QString& suffix);
+    // The folder the next file dialog opens in.
+    static QString StartFolder();
+    static void ForgetFolder();
 };

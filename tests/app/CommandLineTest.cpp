@@ -71,6 +71,15 @@ TEST(CommandLine, VerifyTellsPassedTamperedAndUnreadableApartByExitCode) {
     EXPECT_EQ(Vantoria({"--verify", empty.Path()}).exitCode, 2);
 }
 
+TEST(CommandLine, HelpTellsTheOptionsAndOpensNoWindow) {
+    for (const char* option : {"--help", "-h"}) {
+        const ProgramRun run = Vantoria({QString::fromLatin1(option)});
+        EXPECT_EQ(run.exitCode, 0) << option;
+        for (const char* word : {"--verify", "--data-folder", "--help"})
+            EXPECT_TRUE(run.out.contains(QString::fromLatin1(word))) << option << " " << word;
+    }
+}
+
 TEST(CommandLine, DataFolderNamesWhereTheFilesAreKept) {
     const ProgramRun run = Vantoria({"--data-folder"});
     EXPECT_EQ(run.exitCode, 0);

@@ -115,6 +115,24 @@ TEST_F(MainWindowTest, BuildsTheWindowWithItsChildrenInPlace) {
     EXPECT_LE(std::abs(w.frameGeometry().center().y() - area.center().y()), 1);
 }
 
+// The window can be made larger (never smaller than it opens): the pages grow with it, and it
+// opens at that size next time.
+TEST_F(MainWindowTest, ResizedItKeepsItsSizeForNextTime) {
+    MainWindow& w = Open();
+    const QSize first = w.size();
+    EXPECT_EQ(w.minimumSize(), first);
+    w.resize(first + QSize(300, 200));
+    QApplication::processEvents();
+    EXPECT_EQ(w.PageAt(0)->size(), QSize(w.width() - 200, w.height() - 150));
+    window_.reset();
+    data_->Save(AppData::kSaveData);
+    AppData reread(root_);
+    EXPECT_EQ(reread.WindowSize(), QSize(1080, 760));
+    data_->SetWindowSize(reread.WindowSize());
+    MainWindow& again = Open();
+    EXPECT_EQ(again.frameGeometry().size(), QSize(1080, 760));
+}
+
 TEST_F(MainWindowTest, OpensOnTheStoredTabAndStoresEveryChoice) {
     struct Case {
         int stored;

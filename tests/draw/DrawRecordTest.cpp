@@ -234,7 +234,9 @@ TEST(DrawVerifier, TamperingIsRefused) {
          [&](Event& e) {
              editLine(e, firstRound(e), [](QJsonObject& o) {
                  QJsonArray w = o["winners"].toArray();
-                 w[0] = QJsonArray{29, "员工29"};
+                 // Someone else than the one who won (the keys are random).
+                 const int other = w[0].toArray()[0].toInt() == 29 ? 28 : 29;
+                 w[0] = QJsonArray{other, QStringLiteral("员工%1").arg(other)};
                  o["winners"] = w;
              });
          },

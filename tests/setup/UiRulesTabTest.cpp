@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
 #include <memory>
+#include <tuple>
 
 #include "controls/MediaComboBox.h"
 #include "controls/ScreenComboBox.h"
@@ -181,8 +185,12 @@ TEST_F(UiRulesTabTest, DesignButtonRunsDesignModeThenShowsItsBackground) {
 
 TEST_F(UiRulesTabTest, PaintsBandsLabelsAndTheTitleBorder) {
     auto tab = Open();
-    const QImage shot = tab->grab().toImage();
-    const int w = tab->width();
+    tab->show();
+    QApplication::processEvents();
+    // The page scrolls: its content is as wide as the page less the scroll bar.
+    const QImage shot = tab->Content()->grab().toImage();
+    const int w = tab->Content()->width();
+    EXPECT_GT(w, 540);
     const std::pair<QPoint, QRgb> probes[] = {
         {{w - 20, 10}, 0xFFF0F0F0},  {{w - 9, 37}, 0xFFF0F0F0},   {{w - 8, 20}, 0xFFFFFFFF},
         {{w - 20, 250}, 0xFFF0F0F0}, {{w - 20, 233}, 0xFFFFFFFF}, {{122, 60}, 0xFFC0C0C0},
@@ -224,6 +232,32 @@ TEST_F(UiRulesTabTest, ShowScreenAndPresenterKeysReachTheFile) {
     AppData again(folder_.Path());
     EXPECT_EQ(again.ShowScreen(), primary);
     EXPECT_TRUE(again.PresenterKeys());
+}
+
+// Two 王磊 of 研发中心 make "姓名 + 部门" repeat: choosing it says so at once and names the rows
+// as the candidate page numbers them; a key that is unique says nothing.
+TEST_F(UiRulesTabTest, ADrawKeyThatRepeatsIsWarnedOfWithItsRows) {
+    for (const auto& [no, name, dept] :
+         {std::tuple{"E1", "王磊", "研发中心"}, std::tuple{"E2", "李娜", "市场部"},
+          std::tuple{"E3", "王磊", "研发中心"}, std::tuple{"", "赵六", "财务部"}})
+        data_->AddCandidate(no, name, dept, "", int(data_->Candidates().size()));
+    auto tab = Open();
+    tab->DrawKeyBox()->setCurrentIndex(2);  // 姓名 + 部门
+    EXPECT_EQ(tab->DrawKeyWarning()->text(),
+              QStringLiteral("按“姓名 + 部门”抽奖不行：第 1、3 行都是“王磊 研发中心”。"
+                             "请改用其他抽奖信息，或在抽奖名单中改正。"));
+    tab->DrawKeyBox()->setCurrentIndex(0);  // 编号: the fourth is empty
+    EXPECT_TRUE(tab->DrawKeyWarning()->text().contains(QStringLiteral("第 4 行为空")));
+    data_->Candidates()[3]->NO = QStringLiteral("E4");
+    tab->CheckDrawKey();
+    EXPECT_TRUE(tab->DrawKeyWarning()->text().isEmpty());
+
+    EXPECT_FALSE(tab->AlwaysHelpBox()->isChecked());
+    QTest::mouseClick(tab->AlwaysHelpBox(), Qt::LeftButton, {},
+                      QPoint(8, tab->AlwaysHelpBox()->height() / 2));
+    EXPECT_TRUE(data_->AlwaysShowHelp());
+    data_->Save(AppData::kSaveData);
+    EXPECT_TRUE(AppData(folder_.Path()).AlwaysShowHelp());
 }
 
 }  // namespace

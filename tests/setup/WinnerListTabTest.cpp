@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "draw/DrawEngine.h"
+#include "draw/RecordKeeper.h"
 #include "draw/RoundState.h"
 #include "draw/ShowHost.h"
 #include "model/AppData.h"
@@ -393,6 +396,83 @@ TEST_F(WinnerListTabTest, ExportFailuresPromiseNoFile) {
     tab_->Export();
     EXPECT_TRUE(fake_.messages.empty());
     EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("b.xlsx")));
+    EXPECT_TRUE(fake_.opened.isEmpty());
+}
+
+// HR's sheet, read back by the library spreadsheet users script with: one column a field, the
+// time a real date-time, a voided winner marked, a filter over the header and the header kept
+// in view. The designed sheet comes first, unchanged.
+TEST_F(WinnerListTabTest, ExportAddsADetailSheetASpreadsheetReadsAsTyped) {
+    RecordKeeper keeper(*data_);
+    const int32_t prize = Prize(QStringLiteral("一等奖"), 0);
+    Candidate* wang =
+        data_->AddCandidate(QStringLiteral("0012"), QStringLiteral("王磊"),
+                            QStringLiteral("研发中心"), QStringLiteral("13800138000"), 1);
+    wang->group = QStringLiteral("正式员工");
+    Candidate* li = data_->AddCandidate(QStringLiteral("0013"), QStringLiteral("李娜"),
+                                        QStringLiteral("市场部"), QString(), 2);
+    for (const Candidate* c : {wang, li})
+        data_->AddWinner(std::make_unique<Winner>(
+            Winner{prize, c->id, c->name, QStringLiteral("2026-12-24 20:15:0%1").arg(c->index)}));
+    data_->RemoveWinner(data_->WinnersOfPrize(prize)->front().get(), AppData::Removal::Voided);
+    MakePage();
+    const QString path = Folder() + QStringLiteral("中奖名单.xlsx");
+    fake_.fileNames.push_back(path);
+    fake_.answers.push_back(Ui::Answer::No);
+    tab_->Export();
+    ASSERT_TRUE(QFile::exists(path));
+
+    const char* script = R"(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+print("|".join(book.sheetnames))
+sheet = book[book.sheetnames[-1]]
+print(sheet.auto_filter.ref, sheet.freeze_panes)
+for row in sheet.iter_rows(values_only=True):
+    print("|".join("" if v is None else type(v).__name__ + ":" + str(v) for v in row))
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QStringList lines =
+        QString::fromUtf8(python.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 5) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Sheet1|明细"));
+    EXPECT_EQ(lines[1], QStringLiteral("A1:I3 A2"));
+    EXPECT_EQ(lines[2], QStringLiteral("str:奖项|str:奖品|str:工号|str:姓名|str:部门|str:手机|"
+                                       "str:分组|str:中奖时间|str:状态"));
+    EXPECT_EQ(lines[3], QStringLiteral("str:一等奖|str:一等奖品|str:0012|str:王磊|str:研发中心|"
+                                       "str:13800138000|str:正式员工|datetime:2026-12-24 20:15:01|"
+                                       "str:作废: 未到场"));
+    EXPECT_EQ(lines[4], QStringLiteral("str:一等奖|str:一等奖品|str:0013|str:李娜|str:市场部||"
+                                       "|datetime:2026-12-24 20:15:02|str:中奖"));
+    // The designed sheet still holds the one standing winner under the title and header.
+    EXPECT_EQ(ReadWorkbook(path).size(), 2u + 1u);
+}
+
+// With nothing installed to open a workbook the operator is told so and offered the folder.
+TEST_F(WinnerListTabTest, ExportOffersTheFolderWhenNoProgramOpensTheFile) {
+    MakeStandardData();
+    MakePage();
+    fake_.openWorks = false;
+    const QString path = Folder() + QStringLiteral("中奖名单.xlsx");
+    fake_.fileNames.push_back(path);
+    fake_.answers = {Ui::Answer::Yes, Ui::Answer::Yes};
+    tab_->Export();
+    ASSERT_EQ(fake_.messages.size(), 2u);
+    EXPECT_EQ(fake_.messages[1].text,
+              QStringLiteral("没有可以打开该文件的程序。要打开它所在的文件夹吗？"));
+    EXPECT_EQ(fake_.messages[1].buttons, Ui::Buttons::YesNo);
+    EXPECT_EQ(fake_.opened, QStringList({QFileInfo(path).absolutePath()}));
+
+    // No leaves it there.
+    fake_.messages.clear();
+    fake_.opened.clear();
+    fake_.fileNames.push_back(path);
+    fake_.answers = {Ui::Answer::Yes, Ui::Answer::No};
+    tab_->Export();
+    EXPECT_EQ(fake_.messages.size(), 2u);
     EXPECT_TRUE(fake_.opened.isEmpty());
 }
 

@@ -13,6 +13,7 @@
 #include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
+#include "show/ShowLayout.h"
 #include "show/ShowRenderer.h"
 
 namespace {
@@ -75,6 +76,28 @@ class ShowRendererTest : public ::testing::Test {
     std::unique_ptr<AppData> data_;
 };
 
+// The built-in backgrounds have fireworks, lanterns and stars in their upper corners and a gold
+// frame: the small title, the names and the picture keep out of them.
+TEST_F(ShowRendererTest, TextKeepsOutOfTheOrnamentsOfTheBuiltInBackgrounds) {
+    struct Case {
+        const char* file;
+        QRect title;
+        int namesTop, namesRight, pictureLeft;
+    };
+    for (const Case& c : {Case{"image/default.jpg", QRect(499, 0, 922, 199), 351, 1871, 48},
+                          Case{"image/hydt.jpg", QRect(422, 0, 1076, 199), 313, 1871, 48},
+                          Case{"mine/party.jpg", QRect(0, 0, 1920, 199), 299, 1899, 24}}) {
+        SCOPED_TRACE(c.file);
+        const ShowLayout layout(QRect(0, 0, 1920, 1080), true,
+                                ShowLayout::OrnamentsOf(QString::fromLatin1(c.file)));
+        EXPECT_EQ(layout.TitleBox(), c.title);
+        EXPECT_EQ(layout.NamesArea().top(), c.namesTop);
+        EXPECT_EQ(layout.NamesArea().right(), c.namesRight);
+        EXPECT_EQ(layout.PictureColumn().left(), c.pictureLeft);
+        EXPECT_EQ(layout.SmallPictureBox().left(), c.pictureLeft);
+    }
+}
+
 // Every rectangle of the layout, from the integer arithmetic of a W x H screen.
 TEST_F(ShowRendererTest, LayoutRectanglesForBothModes) {
     struct Case {
@@ -87,9 +110,10 @@ TEST_F(ShowRendererTest, LayoutRectanglesForBothModes) {
         {{1920, 1080},
          1,
          QRect(537, 199, 1383, 796),
-         QRect(0, 199, 537, 796),
-         QRect(0, 199, 537, 302),
-         QRect(0, 511, 537, 404),
+         // The picture column keeps a margin from the left edge.
+         QRect(24, 199, 513, 796),
+         QRect(24, 199, 513, 302),
+         QRect(24, 511, 513, 404),
          QRect(557, 299, 1343, 596),
          QRect(0, 0, 1920, 995),
          QRect(0, 0, 1920, 199),
@@ -107,9 +131,9 @@ TEST_F(ShowRendererTest, LayoutRectanglesForBothModes) {
         {{1280, 720},
          1,
          QRect(358, 127, 922, 508),
-         QRect(0, 127, 358, 508),
-         QRect(0, 127, 358, 193),
-         QRect(0, 330, 358, 225),
+         QRect(24, 127, 334, 508),
+         QRect(24, 127, 334, 193),
+         QRect(24, 330, 334, 225),
          QRect(378, 227, 882, 308),
          QRect(0, 0, 1280, 635),
          QRect(0, 0, 1280, 127),
@@ -381,9 +405,11 @@ TEST_F(ShowRendererTest, PrizePictureDefaultPictureAndMissingPicture) {
         QImage img = Target();
         r->Paint(img, round);
         EXPECT_EQ(CountColor(img, column, 0xFF00FF00), 0);
-        const int y = column.top() + (column.height() - 268) / 2;
-        EXPECT_EQ(img.pixel(column.center().x(), y + 134), 0xFF0000FFu);
-        EXPECT_GT(CountColor(img, column, 0xFF0000FF), 537 * 260);
+        // Shrunk to the column's width with its proportions (2:1) kept.
+        const int height = column.width() / 2;
+        const int y = column.top() + (column.height() - height) / 2;
+        EXPECT_EQ(img.pixel(column.center().x(), y + height / 2), 0xFF0000FFu);
+        EXPECT_GT(CountColor(img, column, 0xFF0000FF), column.width() * (height - 4));
     }
     {
         // Text mode shows no picture at all.

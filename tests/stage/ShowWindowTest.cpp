@@ -429,6 +429,29 @@ TEST_F(ShowWindowTest, AbsentWinnersAreVoidedAndRedrawn) {
     }));
 }
 
+// The operator's hint shows on the welcome screen and for a while after each screen change;
+// on the winners screen it says a name can be clicked. Kept for good when asked.
+TEST_F(ShowWindowTest, TheKeyHintShowsAfterEachScreenChangeThenGoes) {
+    AddCandidates(10);
+    for (bool always : {false, true}) {
+        SCOPED_TRACE(always);
+        data_->AddPrize(always ? "一等奖" : "二等奖", "", 2, 1, QString(), always ? 0 : 1);
+        data_->SetAlwaysShowHelp(always);
+        ASSERT_TRUE(Run([&](ShowWindow& w) {
+            w.SetHelpShownMs(50);
+            EXPECT_EQ(w.Renderer().HelpText(), ShowWindow::HelpFor(RoundState::kWelcome));
+            QTest::qWait(120);
+            EXPECT_FALSE(w.Renderer().HelpText().isEmpty());  // the welcome screen keeps it
+            for (int i = 0; i < 3; ++i) Press(w, Qt::Key_Space);
+            ASSERT_EQ(State(), RoundState::kWinners);
+            EXPECT_TRUE(w.Renderer().HelpText().contains(QStringLiteral("点击姓名")));
+            QTest::qWait(150);
+            EXPECT_EQ(w.Renderer().HelpText().isEmpty(), !always);
+            w.reject();
+        }));
+    }
+}
+
 // With a projector connected the show and the design preview open on the screen chosen for
 // them; without that choice, or with a screen that is gone, on the primary screen. Runs where
 // the test platform has two screens (the "show-two-screens" test).

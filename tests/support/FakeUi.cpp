@@ -1,5 +1,7 @@
 #include "support/FakeUi.h"
 
+#include <QFileInfo>
+
 namespace {
 // Wraps a FakeUi owned by the test so that Ui can hold it by unique_ptr.
 class Forwarder : public Ui::Backend {
@@ -68,6 +70,7 @@ int FakeUi::Exec(QDialog& dialog) {
 }
 
 bool FakeUi::OpenWithDefaultProgram(const QString& path) {
+    if (!openWorks && !QFileInfo(path).isDir()) return false;
     opened << path;
     return true;
 }

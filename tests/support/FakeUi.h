@@ -33,6 +33,7 @@ class FakeUi : public Ui::Backend {
     std::vector<QString> execTitles;
 
     QStringList opened;
+    bool openWorks = true;  // false: no program is registered for files
 
     Ui::Answer ShowMessage(const Ui::Message& message) override;
     QString AskFileName(const Ui::FileRequest& request) override;

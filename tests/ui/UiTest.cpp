@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QStandardPaths>
+
+#include "support/FakeUi.h"
+#include "support/TestFolder.h"
 #include "ui/Ui.h"
 
 namespace {
@@ -21,6 +26,28 @@ TEST(UiFilter, PatternsAreShownOnce) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Ui::QtFilter(QString::fromUtf8(c.filter)), QString::fromUtf8(c.qt)) << c.filter;
+}
+
+// File dialogs open among the operator's documents, not beside the program, and after that
+// where the operator last went.
+TEST(UiFolders, DialogsStartInTheDocumentsThenTheLastFolderUsed) {
+    Ui::ForgetFolder();
+    FakeUi fake;
+    TestFolder lists;
+    QDir(lists.Path()).mkpath(QStringLiteral("名单"));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    fake.fileNames = {lists.File(QStringLiteral("名单/员工.xlsx")), QString(),
+                      lists.File(QStringLiteral("导出"))};
+    Ui::OpenFileName(nullptr, QStringLiteral("Excel|*.xlsx||"));
+    Ui::OpenFileName(nullptr, QStringLiteral("Excel|*.xlsx||"));  // cancelled: nothing learnt
+    const QString saved = Ui::SaveFileName(nullptr, QStringLiteral("Excel|*.xlsx||"),
+                                           QStringLiteral("中奖名单.xlsx"), QStringLiteral("xlsx"));
+    EXPECT_EQ(saved, lists.File(QStringLiteral("导出.xlsx")));
+    ASSERT_EQ(fake.fileRequests.size(), 3u);
+    EXPECT_EQ(fake.fileRequests[0].folder, QDir(documents).exists() ? documents : QDir::homePath());
+    EXPECT_EQ(fake.fileRequests[1].folder, lists.File(QStringLiteral("名单")));
+    EXPECT_EQ(fake.fileRequests[2].folder, lists.File(QStringLiteral("名单")));
+    Ui::ForgetFolder();
 }
 
 }  // namespace
