@@ -34,6 +34,17 @@ bool Transient(DWORD code) {
            code == ERROR_ACCESS_DENIED;
 }
 
+// What the operator may have set on the old file in Explorer. ReplaceFileW carries it over on
+// Windows, but neither Wine's ReplaceFileW nor MoveFileExW do, so it is set again.
+void KeepAttributes(const QString& target, DWORD old) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (old == INVALID_FILE_ATTRIBUTES || (old & kKept) == 0) return;
+    const DWORD now = GetFileAttributesW(Wide(target));
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (old & kKept))
+        SetFileAttributesW(Wide(target), (now & ~kKept & ~FILE_ATTRIBUTE_NORMAL) | (old & kKept));
+}
+
 }  // namespace
 
 namespace Platform {
@@ -68,16 +79,21 @@ bool ReplaceFile(const QString& from, const QString& to, QString* reason) {
     DWORD code = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 10; ++attempt) {
         if (attempt > 0) QThread::msleep(50);
-        // ReplaceFileW keeps the old file's rights and attributes; it needs an old file.
-        if (GetFileAttributesW(Wide(target)) != INVALID_FILE_ATTRIBUTES &&
+        const DWORD old = GetFileAttributesW(Wide(target));
+        // ReplaceFileW keeps the old file's rights; it needs an old file.
+        if (old != INVALID_FILE_ATTRIBUTES &&
             ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                         nullptr, nullptr))
+                         nullptr, nullptr)) {
+            KeepAttributes(target, old);
             return true;
+        }
         code = GetLastError();
         // No old file, or one ReplaceFileW cannot take (another volume, a read-only copy).
         if (MoveFileExW(Wide(source), Wide(target),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            KeepAttributes(target, old);
             return true;
+        }
         code = GetLastError();
         if (!Transient(code)) break;
     }
