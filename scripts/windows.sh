@@ -272,12 +272,32 @@ stage_test() {
   rm -rf "$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/Vantoria"
   local t0 rc
   t0=$(date +%s)
+  local logf=$BUILD/windows-tests.log
   set +e
-  ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" 2>&1 | tee "$BUILD/windows-tests.log"
-  rc=${PIPESTATUS[0]}
+  # Every test's own output goes to the log; the terminal gets one line per test program.
+  ctest --test-dir "$BUILD" -V -j "$JOBS" >"$logf" 2>&1
+  rc=$?
   set -e
+  grep -E '^ *[0-9]+/[0-9]+ Test +#|tests passed|Skipped:|^[0-9]+: skipped:' "$logf" || true
+  # The single tests inside the programs (GoogleTest's summaries, "N: " is ctest's prefix).
+  local counts
+  counts=$(sed -E 's/^[0-9]+: //' "$logf" | awk '
+    /^\[  PASSED  \] [0-9]+ test/ {p += $4}
+    /^\[  SKIPPED \] [0-9]+ test/ {s += $4}
+    /^\[  FAILED  \] [0-9]+ test/ {f += $4}
+    END {printf "%d passed, %d skipped, %d failed", p, s, f}')
+  log "test: GoogleTest cases under Wine: $counts"
+  # Each skipped case with its reason (the line after GoogleTest's "file:line: Skipped").
+  awk '{ k = ""; if (match($0, /^[0-9]+: /)) { k = substr($0, 1, RLENGTH); $0 = substr($0, RLENGTH + 1) } }
+       want[k] { why[k] = $0; want[k] = 0; next }
+       / Skipped$/ { want[k] = 1; next }
+       /^\[  SKIPPED \] [A-Za-z0-9_]+\.[A-Za-z0-9_]+ \(/ { printf "   skipped %s: %s\n", $4, why[k] }' \
+    "$logf" >&2
   log "test: $(($(date +%s) - t0))s"
-  [ "$rc" = 0 ] || die "the Windows tests failed (log: $BUILD/windows-tests.log)"
+  if [ "$rc" != 0 ]; then
+    sed -E 's/^[0-9]+: //' "$logf" | grep -E -B2 -A8 'Failure$|\[  FAILED  \]' | tail -n 80 >&2
+    die "the Windows tests failed (log: $logf)"
+  fi
 }
 
 project_version() {
