@@ -9,6 +9,16 @@
 #include "model/RescueStore.h"
 #include "model/Utilities.h"
 
+QString AppFolders::GuidePath(const QString& share) {
+    const QDir dir(share);
+    for (const QString& place :
+         {QStringLiteral("guide/index.html"), QStringLiteral("../doc/vantoria/guide/index.html")}) {
+        const QString path = QDir::cleanPath(dir.filePath(place));
+        if (QFileInfo(path).isFile()) return path;
+    }
+    return QString();
+}
+
 bool AppFolders::CanWriteIn(const QString& folder) {
     QTemporaryFile probe(WithSlash(folder) + QStringLiteral(".vantoria-probe-XXXXXX"));
     return probe.open();

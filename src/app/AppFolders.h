@@ -23,4 +23,7 @@ struct AppFolders {
     // True when a file can really be created in folder (permission bits lie for root and on
     // read-only mounts).
     static bool CanWriteIn(const QString& folder);
+    // The operator's guide (index.html) for a share folder: beside the media in the portable
+    // build, in the documentation folder when installed; empty when neither exists.
+    static QString GuidePath(const QString& share);
 };

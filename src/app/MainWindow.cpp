@@ -8,8 +8,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
+#include "app/AppFolders.h"
 #include "app/AppShowHost.h"
 #include "app/EscapeFilter.h"
 #include "controls/Banner.h"
@@ -74,6 +76,8 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
     SetFontOnAll(this, TheUiFont().Font());
 
     bar_->SetDataFolder(data_.DataDir());
+    auto* guide = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(guide, &QShortcut::activated, this, &MainWindow::OpenGuide);
     data_.SetSaveReporter([this](const SaveProblem& problem) { SaveFailed(problem); },
                           [this] { bar_->ClearWarning(); });
 }
@@ -222,6 +226,9 @@ void MainWindow::HandleNotice(int number, int argument) {
         case WM_END_SHOW:
             engine_->EndShow();
             break;
+        case WM_SHOW_GUIDE:
+            OpenGuide();
+            break;
         case WM_PRIZES_CHANGED:
             data_.RemoveOrphanWinners();
             RebuildWinnerPage();
@@ -268,6 +275,19 @@ void MainWindow::StartDraw(bool rehearsal) {
         DescribeDrawFailure(data_.DrawStatusCode(), data_.DrawStatusDetail(), DrawKeyLabel());
     if (!f.text.isEmpty()) Ui::Tell(this, f.text, f.icon);
     if (f.tab >= 0) strip_->Select(f.tab);
+}
+
+void MainWindow::OpenGuide() {
+    const QString guide = AppFolders::GuidePath(data_.ProgramDir());
+    if (guide.isEmpty()) {
+        Ui::Tell(this, QStringLiteral("找不到使用说明。请重新安装本程序。"), Ui::Icon::Warning);
+        return;
+    }
+    if (!Ui::OpenWithDefaultProgram(guide))
+        Ui::Tell(this,
+                 QStringLiteral("没有可以打开使用说明的浏览器。使用说明在：\n%1")
+                     .arg(QDir::toNativeSeparators(guide)),
+                 Ui::Icon::Information);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -77,6 +77,8 @@ class MainWindow : public QDialog {
     void ShowPage(int index);
     // Runs the show, or a rehearsal of it that keeps nothing.
     void StartDraw(bool rehearsal);
+    // Opens the operator's guide in the system's browser, or says where it is.
+    void OpenGuide();
     void SaveFailed(const SaveProblem& problem);
     void RebuildWinnerPage();
     void SelectDrawKeyOnUiPage(int fieldType);

@@ -11,6 +11,7 @@ ControlBar::ControlBar(QWidget* parent)
     : QWidget(parent),
       start_(new QPushButton(QStringLiteral("开始抽奖"), this)),
       rehearse_(new QPushButton(QStringLiteral("彩排"), this)),
+      guide_(new QPushButton(QStringLiteral("使用说明"), this)),
       status_(new QLabel(this)) {
     setObjectName(QStringLiteral("VT_CONTROL_BAR"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -23,6 +24,11 @@ ControlBar::ControlBar(QWidget* parent)
             [this] { SendNotice(parentWidget(), WM_START_DRAW); });
     connect(rehearse_, &QPushButton::clicked, this,
             [this] { SendNotice(parentWidget(), WM_REHEARSE); });
+    guide_->setToolTip(QStringLiteral("在浏览器中打开操作指南（F1）"));
+    guide_->setAutoDefault(false);
+    rehearse_->setAutoDefault(false);
+    connect(guide_, &QPushButton::clicked, this,
+            [this] { SendNotice(parentWidget(), WM_SHOW_GUIDE); });
 }
 
 void ControlBar::resizeEvent(QResizeEvent*) {
@@ -30,7 +36,8 @@ void ControlBar::resizeEvent(QResizeEvent*) {
     const int h = height() - 2 * kMargin;
     start_->setGeometry(width() - kMargin - kButtonWidth, kMargin, kButtonWidth, h);
     rehearse_->setGeometry(start_->x() - kMargin - kRehearseWidth, kMargin, kRehearseWidth, h);
-    status_->setGeometry(kMargin, 2, std::max(0, rehearse_->x() - 2 * kMargin), height() - 4);
+    guide_->setGeometry(rehearse_->x() - kMargin - kGuideWidth, kMargin, kGuideWidth, h);
+    status_->setGeometry(kMargin, 2, std::max(0, guide_->x() - 2 * kMargin), height() - 4);
 }
 
 void ControlBar::SetDataFolder(const QString& folder) {

@@ -270,7 +270,7 @@ bool DrawEngine::StartDraw(ShowHost& host) {
         if (allDrawn)
             EndShow();
         else
-            session_->Pause();
+            session_->Pause(stream_ != nullptr);  // a roll left unkept had taken a key
     }
     show_ = nullptr;
     round_.reset();
@@ -368,8 +368,12 @@ void DrawEngine::RollSelection() {
     if (!round_ || !stream_) return;
     round_->selection.clear();
     ++rolls_;
-    for (int32_t id : pool_.Roll(round_->batchSize, *stream_))
-        round_->selection.push_back(RoundSelection{id, DrawKeyText(id), QRect()});
+    const bool hide = data_.HidePhoneDigits() && data_.FieldType() == 3;
+    for (int32_t id : pool_.Roll(round_->batchSize, *stream_)) {
+        RoundSelection entry{id, DrawKeyText(id), QRect(), false, QString()};
+        if (hide) entry.shown = DrawKeyRules::HidePhoneDigits(entry.text);
+        round_->selection.push_back(std::move(entry));
+    }
     SyncRemaining();
 }
 

@@ -1,5 +1,8 @@
 #include "draw/DrawKeyRules.h"
 
+#include <algorithm>
+#include <vector>
+
 QString DrawKeyRules::Text(const QString& no, const QString& name, const QString& department,
                            const QString& tel, int fieldType) {
     switch (fieldType) {
@@ -37,4 +40,16 @@ int DrawKeyRules::MostCommonFirstField(const std::array<int, 4>& counts) {
         if (counts[size_t(field)] > 0 && (best < 0 || counts[size_t(field)] > counts[size_t(best)]))
             best = field;
     return best;
+}
+
+QString DrawKeyRules::HidePhoneDigits(const QString& tel) {
+    std::vector<qsizetype> digits;
+    for (qsizetype i = 0; i < tel.size(); ++i)
+        if (tel[i].isDigit()) digits.push_back(i);
+    const qsizetype n = qsizetype(digits.size());
+    if (n <= 4) return tel;
+    QString shown = tel;
+    for (qsizetype d = std::max<qsizetype>(0, n - 8); d < n - 4; ++d)
+        shown[digits[size_t(d)]] = QLatin1Char('*');
+    return shown;
 }

@@ -11,6 +11,9 @@ class DrawKeyRules {
     // The draw-key text for a field type: 0 number, 1 name, 2 "name department", 3 mobile.
     static QString Text(const QString& no, const QString& name, const QString& department,
                         const QString& tel, int fieldType);
+    // A mobile number as the projector shows it: the four digits before the last four become
+    // asterisks (13800138000 -> 138****8000); a shorter number keeps only its last four.
+    static QString HidePhoneDigits(const QString& tel);
     // Whether a key has anything before its trailing white space.
     static bool HasKey(const QString& key);
     // The first non-empty of number, name, department, mobile (0..3); -1 when all are empty.

@@ -115,6 +115,10 @@ class Replay {
 
     void StartShow(const QJsonObject& e, qint64 line);
     void Round(const QJsonObject& e, qint64 line);
+    // The key must be the next of the show and hash to the one before it (the commitment for
+    // the first); false, with the problem told and the replay stopped, when it is not.
+    bool AcceptKey(Show& show, const QString& label, int32_t keyIndex, const ShowKeys::Key& key);
+    static void Invalidate(Show& show, const QString& problem);
     void EndShow(const QJsonObject& e, qint64 line);
     void Removal(const QJsonObject& e, qint64 line);
     void CloseShow();
@@ -197,14 +201,29 @@ void Replay::Line(const DrawRecordReader::Line& line) {
             tracked_ = 0;
             stateKnown_ = true;
             break;
-        case Type::Paused:
+        case Type::Paused: {
+            RecordEvents::Pause e;
+            RecordEvents::Read(line.event, e);
+            if (e.leftKeyIndex == 0) break;
+            if (!show_ || e.show != show_->id) {
+                Problem(line.number, S(u"暂停记录不属于当前这一场"));
+            } else if (show_->nextKeyIndex >= 0) {
+                // A roll left before it stopped used up its key; the next round follows it.
+                if (e.leftKeyIndex < 0)
+                    Invalidate(*show_, S(u"中途退出的滚动的记录不完整"));
+                else
+                    AcceptKey(*show_, S(u"中途退出的滚动"), e.leftKeyIndex, e.leftKey);
+            }
             break;
+        }
         case Type::Resumed: {
             // Back after a pause: the next prize draws from a pool built anew.
             RecordEvents::Pause e;
             RecordEvents::Read(line.event, e);
-            if (show_ && e.show == show_->id) show_->poolPrize = -1;
-            else Problem(line.number, S(u"继续记录不属于当前这一场"));
+            if (show_ && e.show == show_->id)
+                show_->poolPrize = -1;
+            else
+                Problem(line.number, S(u"继续记录不属于当前这一场"));
             break;
         }
         case Type::Unknown:
@@ -286,6 +305,34 @@ void Replay::StartShow(const QJsonObject& e, qint64 line) {
     show_ = std::move(show);
 }
 
+void Replay::Invalidate(Show& show, const QString& problem) {
+    show.problems.Add(problem);
+    show.nextKeyIndex = -1;
+}
+
+bool Replay::AcceptKey(Show& show, const QString& label, int32_t keyIndex,
+                       const ShowKeys::Key& key) {
+    if (keyIndex != show.nextKeyIndex) {
+        Invalidate(show, label + S(u"：前面缺少记录"));
+        return false;
+    }
+    const bool inChain = keyIndex <= show.chain;
+    if (inChain && ShowKeys::Hash(key) != show.lastKey) {
+        Invalidate(show, label + S(u"：密钥与本场的承诺不符"));
+        return false;
+    }
+    if (inChain) {
+        show.lastKey = key;
+    } else if (show.tailRounds.size() < kMaxTailRounds) {
+        show.tailRounds.push_back({label, keyIndex, key});
+    } else {
+        Invalidate(show, label + S(u"：超出密钥链的轮次过多，无法验证"));
+        return false;
+    }
+    ++show.nextKeyIndex;
+    return true;
+}
+
 void Replay::Round(const QJsonObject& e, qint64 line) {
     ++rounds_;
     if (!show_) {
@@ -334,28 +381,7 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
     show.winners += static_cast<int>(recorded.size());
     if (show.nextKeyIndex < 0) return;  // an earlier fault already stopped the replay
 
-    // The key must hash to the one before it (the commitment for the first round).
-    if (keyIndex != show.nextKeyIndex) {
-        show.problems.Add(label + S(u"：前面缺少记录"));
-        show.nextKeyIndex = -1;
-        return;
-    }
-    const bool inChain = keyIndex <= show.chain;
-    if (inChain && ShowKeys::Hash(key) != show.lastKey) {
-        show.problems.Add(label + S(u"：密钥与本场的承诺不符"));
-        show.nextKeyIndex = -1;
-        return;
-    }
-    if (inChain) {
-        show.lastKey = key;
-    } else if (show.tailRounds.size() < kMaxTailRounds) {
-        show.tailRounds.push_back({label, keyIndex, key});
-    } else {
-        show.problems.Add(label + S(u"：超出密钥链的轮次过多，无法验证"));
-        show.nextKeyIndex = -1;
-        return;
-    }
-    ++show.nextKeyIndex;
+    if (!AcceptKey(show, label, keyIndex, key)) return;
 
     // Every roll costs something, even over an empty pool.
     budget_ -= int64_t(rolls) *

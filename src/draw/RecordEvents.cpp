@@ -197,15 +197,27 @@ QJsonObject RecordEvents::Write(const ShowEnd& e) {
 }
 
 QJsonObject RecordEvents::Write(const Pause& e) {
-    return QJsonObject{{Str(kType), e.resumed ? kResumeType : kPauseType},
-                       {QStringLiteral("show"), e.show},
-                       {QStringLiteral("time"), e.time}};
+    QJsonObject o{{Str(kType), e.resumed ? kResumeType : kPauseType},
+                  {QStringLiteral("show"), e.show},
+                  {QStringLiteral("time"), e.time}};
+    if (e.leftKeyIndex > 0) {
+        o.insert(QStringLiteral("left_key_index"), e.leftKeyIndex);
+        o.insert(QStringLiteral("left_key"), ShowKeys::Hex(e.leftKey));
+    }
+    return o;
 }
 
 void RecordEvents::Read(const QJsonObject& event, Pause& e) {
     e.resumed = TypeOf(event) == Type::Resumed;
     e.show = event.value(QStringLiteral("show")).toString();
     e.time = event.value(QStringLiteral("time")).toString();
+    e.leftKeyIndex = 0;
+    if (!event.contains(QStringLiteral("left_key_index"))) return;
+    // Present but malformed reads as index -1, which no round can follow.
+    if (!RecordFormat::ReadInt(event.value(QStringLiteral("left_key_index")), e.leftKeyIndex) ||
+        e.leftKeyIndex < 1 ||
+        !ShowKeys::FromHex(event.value(QStringLiteral("left_key")).toString(), e.leftKey))
+        e.leftKeyIndex = -1;
 }
 
 bool RecordEvents::Read(const QJsonObject& event, ShowStart& e, size_t maxPool, int32_t maxChain) {

@@ -27,7 +27,17 @@ class RecordEvents {
     // On the first line of a new segment: why the chain before it could not be continued.
     static constexpr const char* kRestart = "restart";
 
-    enum class Type { Unknown, ShowStart, Round, Deleted, Voided, Cleared, ShowEnd, Paused, Resumed };
+    enum class Type {
+        Unknown,
+        ShowStart,
+        Round,
+        Deleted,
+        Voided,
+        Cleared,
+        ShowEnd,
+        Paused,
+        Resumed
+    };
     static Type TypeOf(const QJsonObject& event);
 
     struct PrizeEntry {
@@ -105,6 +115,10 @@ class RecordEvents {
         QString show;
         QString time;
         bool resumed = false;
+        // Left while the names rolled: the key that roll had taken (index 0: none), revealed
+        // so the rounds after it still link to the commitment.
+        int32_t leftKeyIndex = 0;
+        Key leftKey{};
     };
     // A show ends and reveals its secret.
     struct ShowEnd {

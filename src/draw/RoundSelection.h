@@ -11,4 +11,8 @@ struct RoundSelection {
     QString text;
     QRect cell;           // empty until laid out
     bool voided = false;  // the winner was not in the room; struck through on screen
+    // What the screens show when it differs from text (a mobile number partly hidden); text
+    // stays what is recorded and kept.
+    QString shown;
+    const QString& Shown() const { return shown.isEmpty() ? text : shown; }
 };

@@ -36,6 +36,18 @@ class RoundState {
     // The one point size of the rolling and winning names of this round, fitted when the roll
     // starts; 0 lets the renderer fit the first name (design mode's samples).
     int namesPointSize = 0;
+    // How the round's names stand, planned with that size: columns and rows of one page and
+    // names per page (0: not planned, laid out by count), and the page on screen. Every name is
+    // drawn and recorded; the pages only decide which of them are painted.
+    int columns = 0;
+    int rows = 0;
+    int perPage = 0;
+    int page = 0;
+    int Pages() const {
+        const int n = int(selection.size());
+        return perPage > 0 && n > perPage ? (n + perPage - 1) / perPage : 1;
+    }
+    bool OnPage(size_t index) const { return perPage <= 0 || int(index) / perPage == page; }
     // Candidates the rolls may still show (pool and pending list), for the status line.
     int remaining = 0;
 };

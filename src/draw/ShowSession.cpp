@@ -7,8 +7,7 @@ namespace {
 
 bool SameRule(const RecordEvents::PrizeRule& a, const RecordEvents::PrizeRule& b) {
     return a.prize == b.prize && a.repeat == b.repeat && a.limited == b.limited &&
-           a.field == b.field && a.mode == b.mode && a.values == b.values &&
-           a.members == b.members;
+           a.field == b.field && a.mode == b.mode && a.values == b.values && a.members == b.members;
 }
 
 }  // namespace
@@ -49,12 +48,18 @@ QString ShowSession::Fingerprint() const {
     return ShowKeys::Fingerprint(sealed_);
 }
 
-void ShowSession::Pause() {
-    if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Pause{id_, Now(), false}));
+void ShowSession::Pause(bool rollLeft) {
+    if (ended_) return;
+    RecordEvents::Pause e{id_, Now(), false, 0, {}};
+    if (rollLeft && keyIndex_ > 0) {
+        e.leftKeyIndex = keyIndex_;
+        e.leftKey = keys_->RoundKey(keyIndex_);
+    }
+    record_.Append(RecordEvents::Write(e));
 }
 
 void ShowSession::Resume() {
-    if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Pause{id_, Now(), true}));
+    if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Pause{id_, Now(), true, 0, {}}));
 }
 
 void ShowSession::End() {

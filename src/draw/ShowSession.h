@@ -30,7 +30,8 @@ class ShowSession {
     // Whether a start with these rules is still the show that began: the same people take
     // part under the same rules.
     bool Covers(const RecordEvents::Seal& seal) const;
-    void Pause();
+    // rollLeft: the names were rolling on a key no round kept; the pause reveals it.
+    void Pause(bool rollLeft = false);
     void Resume();
     // Reveals the secret; nothing more is written for this show.
     void End();

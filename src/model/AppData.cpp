@@ -138,6 +138,11 @@ void AppData::ClearCandidates() {
     ClearWinners();
 }
 
+QString AppData::StopSoundPath() const {
+    return stopSoundFile_.isEmpty() ? programDir_ + QStringLiteral("sound/stop.wav")
+                                    : stopSoundFile_;
+}
+
 Candidate* AppData::FindCandidate(int32_t id) const {
     auto it = candidateMap_.find(id);
     return it == candidateMap_.end() ? nullptr : it->second;

@@ -165,6 +165,15 @@ class AppData {
     // and for a few seconds after each screen change.
     bool AlwaysShowHelp() const { return alwaysShowHelp_; }
     void SetAlwaysShowHelp(bool v) { alwaysShowHelp_ = v; }
+    // A short sound over the music when the names stop; an empty file is the built-in one.
+    bool StopSoundEnabled() const { return stopSoundEnabled_; }
+    void SetStopSoundEnabled(bool v) { stopSoundEnabled_ = v; }
+    const QString& StopSoundFile() const { return stopSoundFile_; }
+    void SetStopSoundFile(const QString& path) { stopSoundFile_ = path; }
+    QString StopSoundPath() const;
+    // Mobile numbers shown on the projector keep their first three and last four digits only.
+    bool HidePhoneDigits() const { return hidePhoneDigits_; }
+    void SetHidePhoneDigits(bool v) { hidePhoneDigits_ = v; }
     // The setup window's outer size as the operator left it (0 x 0: never changed) and whether
     // it was maximised.
     const QSize& WindowSize() const { return windowSize_; }
@@ -253,6 +262,9 @@ class AppData {
     QString showScreen_;
     bool presenterKeys_ = false;
     bool alwaysShowHelp_ = false;
+    bool stopSoundEnabled_ = true;
+    QString stopSoundFile_;
+    bool hidePhoneDigits_ = true;
     QSize windowSize_{0, 0};
     bool windowMaximized_ = false;
     MediaList musicList_;

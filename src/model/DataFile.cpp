@@ -123,6 +123,14 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
             data.SetPresenterKeys(ParseInt(XmlDocument::Text(n)) != 0);
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "AlwaysShowHelp"))
             data.SetAlwaysShowHelp(ParseInt(XmlDocument::Text(n)) != 0);
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "StopSound")) {
+            if (xmlNodePtr e = XmlDocument::ChildNoCase(n, "Enabled"))
+                data.SetStopSoundEnabled(ParseInt(XmlDocument::Text(e)) != 0);
+            if (xmlNodePtr f = XmlDocument::ChildNoCase(n, "File"))
+                data.SetStopSoundFile(XmlDocument::Text(f));
+        }
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "HidePhoneDigits"))
+            data.SetHidePhoneDigits(ParseInt(XmlDocument::Text(n)) != 0);
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "Window")) {
             int32_t w = 0, h = 0, maximized = 0;
             XmlDocument::Attribute(n, "width", w);
@@ -232,6 +240,11 @@ QByteArray DataFile::Serialize(const AppData& data) {
                               QString::number(data.PresenterKeys() ? 1 : 0));
     XmlDocument::AddTextChild(setting, "AlwaysShowHelp",
                               QString::number(data.AlwaysShowHelp() ? 1 : 0));
+    xmlNodePtr stop = xmlNewChild(setting, nullptr, BAD_CAST "StopSound", nullptr);
+    XmlDocument::AddTextChild(stop, "Enabled", QString::number(data.StopSoundEnabled() ? 1 : 0));
+    XmlDocument::AddTextChild(stop, "File", data.StopSoundFile());
+    XmlDocument::AddTextChild(setting, "HidePhoneDigits",
+                              QString::number(data.HidePhoneDigits() ? 1 : 0));
     if (!data.WindowSize().isEmpty()) {
         xmlNodePtr window = xmlNewChild(setting, nullptr, BAD_CAST "Window", nullptr);
         XmlDocument::SetAttribute(window, "width", int64_t(data.WindowSize().width()));

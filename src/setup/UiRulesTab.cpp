@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
@@ -128,10 +129,47 @@ UiRulesTab::UiRulesTab(AppData& data, QWidget* parent) : QWidget(parent), data_(
     connect(alwaysHelpBox_, &QCheckBox::clicked, this,
             [this](bool checked) { data_.SetAlwaysShowHelp(checked); });
 
-    for (QPushButton* b : {backgroundButton_, musicButton_, designButton_, restoreButton_})
+    stopSoundBox_ = new QCheckBox(page);
+    stopSoundBox_->setToolTip(QStringLiteral("滚动的名单停下时，在背景音乐之上播放一声短音效"));
+    stopSoundBox_->setChecked(data_.StopSoundEnabled());
+    connect(stopSoundBox_, &QCheckBox::clicked, this,
+            [this](bool checked) { data_.SetStopSoundEnabled(checked); });
+    stopSoundButton_ = new QPushButton(QStringLiteral("选择文件"), page);
+    connect(stopSoundButton_, &QPushButton::clicked, this, [this] {
+        const QString path =
+            Ui::OpenFileName(this, QStringLiteral("音效文件 (*.wav *.ogg *.mp3);;所有文件 (*)"));
+        if (path.isEmpty()) return;
+        data_.SetStopSoundFile(path);
+        data_.SetStopSoundEnabled(true);
+        ShowStopSound();
+    });
+    stopSoundDefault_ = new QPushButton(QStringLiteral("默认"), page);
+    connect(stopSoundDefault_, &QPushButton::clicked, this, [this] {
+        data_.SetStopSoundFile(QString());
+        ShowStopSound();
+    });
+    ShowStopSound();
+    hidePhoneBox_ = new QCheckBox(QStringLiteral("投影时隐藏手机号中间四位"), page);
+    hidePhoneBox_->setToolTip(
+        QStringLiteral("以手机号抽奖时，放映界面显示为 138****8000；中奖名单和导出保留完整号码"));
+    hidePhoneBox_->setChecked(data_.HidePhoneDigits());
+    connect(hidePhoneBox_, &QCheckBox::clicked, this,
+            [this](bool checked) { data_.SetHidePhoneDigits(checked); });
+
+    for (QPushButton* b : {backgroundButton_, musicButton_, designButton_, restoreButton_,
+                           stopSoundButton_, stopSoundDefault_})
         b->setAutoDefault(false);
     SetFontOnAll(this, TheUiFont().Font());
     PlaceControls();
+}
+
+void UiRulesTab::ShowStopSound() {
+    const QString file = data_.StopSoundFile();
+    stopSoundBox_->setText(file.isEmpty()
+                               ? QStringLiteral("播放（内置音效）")
+                               : QStringLiteral("播放（%1）").arg(QFileInfo(file).fileName()));
+    stopSoundBox_->setChecked(data_.StopSoundEnabled());
+    stopSoundDefault_->setEnabled(!file.isEmpty());
 }
 
 void UiRulesTab::SelectDrawKey(int n) {
@@ -159,7 +197,11 @@ void UiRulesTab::PlaceControls() {
     screenBox_->setGeometry(Edges(122, 198, w - 8, 198 + kListHeight));
     presenterBox_->setGeometry(Edges(122, 352, w - 8, 382));
     alwaysHelpBox_->setGeometry(Edges(122, 387, w - 8, 417));
-    drawKeyWarning_->setGeometry(Edges(122, 420, w - 8, kContentHeight - 2));
+    stopSoundBox_->setGeometry(Edges(122, 422, w - 136, 452));
+    stopSoundButton_->setGeometry(Edges(w - 131, 422, w - 61, 451));
+    stopSoundDefault_->setGeometry(Edges(w - 58, 422, w - 8, 451));
+    hidePhoneBox_->setGeometry(Edges(122, 457, w - 8, 487));
+    drawKeyWarning_->setGeometry(Edges(122, 490, w - 8, kContentHeight - 2));
 }
 
 void UiRulesTab::resizeEvent(QResizeEvent* event) {
@@ -250,6 +292,7 @@ void UiRulesTab::RenderPage() {
         {QStringLiteral("音乐"), 122},         {QStringLiteral("抽奖信息"), 279},
         {QStringLiteral("允许重复中奖"), 317}, {QStringLiteral("放映屏幕"), 197},
         {QStringLiteral("翻页笔"), 352},       {QStringLiteral("操作提示"), 387},
+        {QStringLiteral("停止音效"), 422},     {QStringLiteral("手机号"), 457},
     };
     for (const auto& [text, top] : labels)
         p.drawText(Edges(32, top, 122, top + 30), Qt::AlignLeft | Qt::AlignVCenter, text);

@@ -43,11 +43,15 @@ class UiRulesTab : public QWidget {
     ScreenComboBox* ScreenBox() const { return screenBox_; }
     QCheckBox* PresenterBox() const { return presenterBox_; }
     QCheckBox* AlwaysHelpBox() const { return alwaysHelpBox_; }
+    QCheckBox* StopSoundBox() const { return stopSoundBox_; }
+    QPushButton* StopSoundButton() const { return stopSoundButton_; }
+    QPushButton* StopSoundDefault() const { return stopSoundDefault_; }
+    QCheckBox* HidePhoneBox() const { return hidePhoneBox_; }
     // What the draw key's check found: the rows whose key is empty or repeated, named.
     QLabel* DrawKeyWarning() const { return drawKeyWarning_; }
     // The page's content, which scrolls: the controls are placed in its coordinates.
     QWidget* Content() const { return content_; }
-    static constexpr int kContentHeight = 460;
+    static constexpr int kContentHeight = 530;
 
     // Checks the current draw key over the candidates and says what it found.
     void CheckDrawKey();
@@ -59,6 +63,8 @@ class UiRulesTab : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The stop sound check box names the file that plays.
+    void ShowStopSound();
     void PlaceControls();
     void RenderPage();
     void OpenDesignMode();
@@ -79,6 +85,10 @@ class UiRulesTab : public QWidget {
     ScreenComboBox* screenBox_ = nullptr;
     QCheckBox* presenterBox_ = nullptr;
     QCheckBox* alwaysHelpBox_ = nullptr;
+    QCheckBox* stopSoundBox_ = nullptr;
+    QPushButton* stopSoundButton_ = nullptr;
+    QPushButton* stopSoundDefault_ = nullptr;
+    QCheckBox* hidePhoneBox_ = nullptr;
     QLabel* drawKeyWarning_ = nullptr;
     QImage buffer_;
 };

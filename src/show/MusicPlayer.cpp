@@ -13,6 +13,8 @@
 #include <mutex>
 #include <utility>
 
+#include "show/AudioDevice.h"
+
 namespace {
 
 Mix_Music* AsMusic(void* music) {
@@ -32,31 +34,8 @@ MusicPlayer::OpenGate& Gate() {
     return gate;
 }
 
-// SDL's audio subsystem and the MP3 decoder are set up once for the whole process.
-bool InitAudioOnce(QString* error) {
-    static bool done = false;
-    static bool ok = false;
-    static QString failure;
-    if (!done) {
-        done = true;
-        // SDL would otherwise take over SIGINT and SIGTERM, and the program could no longer
-        // be ended by a logout or Ctrl+C after its first show.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        if (ok) {
-            // A missing MP3 decoder is not fatal here: opening the file reports it.
-            Mix_Init(MIX_INIT_MP3);
-        } else {
-            failure = QString::fromUtf8(SDL_GetError());
-        }
-    }
-    if (!ok && error) *error = failure;
-    return ok;
-}
-
 QString SdlErrorOr(const char* fallback) {
-    const QString text = QString::fromUtf8(SDL_GetError());
-    return text.isEmpty() ? QString::fromLatin1(fallback) : text;
+    return AudioDevice::LastError(fallback);
 }
 
 }  // namespace
@@ -94,7 +73,7 @@ bool MusicPlayer::Start(const QString& path) {
     playingPath_.clear();
 
     QString initError;
-    if (!InitAudioOnce(&initError)) {
+    if (!AudioDevice::Init(&initError)) {
         Fail(kNoDevice, initError);
         return false;
     }

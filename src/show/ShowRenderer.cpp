@@ -17,6 +17,7 @@
 #include "model/AppData.h"
 #include "model/DesignSymbol.h"
 #include "model/Prize.h"
+#include "show/NameGrid.h"
 #include "show/NameWidths.h"
 #include "show/QrImage.h"
 
@@ -38,7 +39,8 @@ constexpr int kRehearsalPointSize = 28;
 constexpr int kRuleLargestPointSize = 40;
 constexpr int kRuleFloorPointSize = 20;
 // Names never get smaller than this (at 1080 lines) to fit the widest of a roll.
-constexpr int kNamesFloorPointSize = 14;
+// Read from the back of a hall even in a crowded grid; rounds that do not fit at it take pages.
+constexpr int kNamesFloorPointSize = 18;
 constexpr int kLargestNamesSize = 400;
 // Beyond any screen; stops the fit loop for texts that measure as nothing.
 constexpr int kLargestFitSize = 2000;
@@ -176,42 +178,72 @@ int ShowRenderer::NamesFloorSize() const {
     return Scaled(kNamesFloorPointSize);
 }
 
-int ShowRenderer::FitNamesFont(const std::vector<QString>& texts, int count) {
+NameGrid ShowRenderer::PlanGrid(const std::vector<QString>& texts, int count, int* pointSize) {
     const DesignSymbol* symbol = data_.FindSymbol(DesignElement::RollingNames);
     const QString family =
         symbol && !symbol->FontName.isEmpty() ? symbol->FontName : kDefaultFamily;
-    const QRect cell(QPoint(0, 0), CellSize(count) - QSize(2, 2));
     // Measured at one size; widths grow in step with the size, so the widest stays widest.
-    NameWidths widths(*Font(family, 100).metrics);
+    const QFontMetricsF& reference = *Font(family, NameGrid::kReferencePointSize).metrics;
+    NameWidths widths(reference);
     const qsizetype widest = widths.Widest(texts);
-    const QString text = widest >= 0 ? texts[size_t(widest)] : QStringLiteral("中");
-    // Nearly the whole width: one long key must not make everyone's name unreadable. The
-    // height keeps the usual share of the cell.
-    const int dx = int(0.04 * cell.width());
-    const int dy = int(0.2 * cell.height());
+    QString text = widest >= 0 ? texts[size_t(widest)] : QString();
+    if (text.trimmed().isEmpty()) text = QStringLiteral("中");
+    const QSizeF extent = reference.boundingRect(QRectF(), Qt::AlignCenter, text).size();
+    const NameGrid grid = NameGrid::Plan(NamesArea().size(), count, extent, NamesFloorSize());
+
+    // The estimate chose the grid; the size itself is measured, largest that fits, found by
+    // halving (the fit loop of single elements would take hundreds of measurements at 4K).
+    const QRect cell(QPoint(0, 0), grid.Cell(QRect(QPoint(0, 0), NamesArea().size()), 0).size());
+    // Nearly the whole width: one long key must not make everyone's name unreadable.
+    const int dx = int((1 - NameGrid::kWidthShare) / 2 * cell.width());
+    const int dy = int((1 - NameGrid::kHeightShare) / 2 * cell.height());
     const QRect inner = cell.adjusted(dx, dy, -dx, -dy);
     auto fits = [&](int size) {
         const QRectF m = Font(family, size).metrics->boundingRect(QRectF(), Qt::AlignCenter, text);
         return m.width() < inner.width() && m.height() < inner.height();
     };
-    // Largest size that fits, found by halving: the fit loop of single elements would take
-    // hundreds of measurements at 4K.
     int lo = NamesFloorSize();
-    if (!fits(lo)) return lo;
-    int hi = kLargestNamesSize;
-    while (lo < hi) {
-        const int mid = (lo + hi + 1) / 2;
-        if (fits(mid))
-            lo = mid;
-        else
-            hi = mid - 1;
+    if (fits(lo)) {
+        int hi = kLargestNamesSize;
+        while (lo < hi) {
+            const int mid = (lo + hi + 1) / 2;
+            if (fits(mid))
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
     }
-    return lo;
+    if (pointSize) *pointSize = lo;
+    return grid;
 }
 
-void ShowRenderer::LayoutGrid(std::vector<RoundSelection>& selection) const {
+int ShowRenderer::FitNamesFont(const std::vector<QString>& texts, int count) {
+    int size = 0;
+    PlanGrid(texts, count, &size);
+    return size;
+}
+
+void ShowRenderer::PlanNames(RoundState& round, const std::vector<QString>& texts) {
+    const NameGrid grid = PlanGrid(texts, round.batchSize, &round.namesPointSize);
+    round.columns = grid.columns;
+    round.rows = grid.rows;
+    round.perPage = grid.perPage;
+    round.page = 0;
+    for (RoundSelection& entry : round.selection) entry.cell = QRect();
+}
+
+void ShowRenderer::LayoutGrid(RoundState& round) const {
+    std::vector<RoundSelection>& selection = round.selection;
     const int n = int(selection.size());
-    for (int i = 0; i < n; ++i) selection[size_t(i)].cell = layout_.Cell(i, n);
+    if (round.columns <= 0 || round.perPage <= 0) {
+        for (int i = 0; i < n; ++i) selection[size_t(i)].cell = layout_.Cell(i, n);
+        return;
+    }
+    NameGrid grid;
+    grid.columns = round.columns;
+    grid.rows = round.rows;
+    for (int i = 0; i < n; ++i)
+        selection[size_t(i)].cell = grid.Cell(NamesArea(), i % round.perPage);
 }
 
 void ShowRenderer::EnsureBackground() {
@@ -476,7 +508,7 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
     auto& selection = round.selection;
     const int id = outlined ? DesignElement::WinnerNames : DesignElement::RollingNames;
     if (selection.empty()) return;
-    if (selection.front().cell.isEmpty()) LayoutGrid(selection);
+    if (selection.front().cell.isEmpty()) LayoutGrid(round);
 
     // In a show every name of the round has the size fitted when its roll started; set first,
     // so Look does not fit a size of its own inside the first 20 ms tick only to drop it.
@@ -498,16 +530,19 @@ void ShowRenderer::DrawNames(QPainter& p, RoundState& round, bool outlined) {
         // its edge on every paint; otherwise pieces of it would stay behind outside the area.
         p.save();
         p.setClipRect(NamesArea(), Qt::IntersectClip);
-        for (const RoundSelection& entry : selection)
-            DrawPlainName(p, entry.cell, entry.text, f.font, look.color);
+        for (size_t i = 0; i < selection.size(); ++i)
+            if (round.OnPage(i))
+                DrawPlainName(p, selection[i].cell, selection[i].Shown(), f.font, look.color);
         p.restore();
         return;
     }
 
     const double ascent = f.pathMetrics->ascent();
     const double height = ascent + f.pathMetrics->descent();
-    for (const RoundSelection& entry : selection) {
-        QString text = entry.text;
+    for (size_t i = 0; i < selection.size(); ++i) {
+        if (!round.OnPage(i)) continue;
+        const RoundSelection& entry = selection[i];
+        QString text = entry.Shown();
         double advance = f.pathMetrics->horizontalAdvance(text);
         if (advance > entry.cell.width()) {
             text = f.pathMetrics->elidedText(text, Qt::ElideRight, entry.cell.width());
@@ -539,6 +574,14 @@ QString ShowRenderer::StatusLineText(const RoundState& round) const {
                          now + QStringLiteral("  总：") + QString::number(prize->batch) +
                          QStringLiteral(" 轮 ") + QString::number(prize->count) +
                          QStringLiteral(" 人  剩余候选人数：") + QString::number(round.remaining);
+    // A round larger than one screen: the rolling screen says how many are drawn, the winners
+    // screen which page stands.
+    const int pages = round.Pages();
+    if (pages > 1 && round.state == RoundState::kRolling)
+        return text +
+               QStringLiteral("  正在抽取 %1 人，分 %2 页显示").arg(round.batchSize).arg(pages);
+    if (pages > 1 && round.state == RoundState::kWinners)
+        return text + QStringLiteral("  第 %1/%2 页").arg(round.page + 1).arg(pages);
     return text;
 }
 

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "show/NameGrid.h"
 #include "show/PrizePictures.h"
 #include "show/ShowLayout.h"
 #include "show/SpriteCache.h"
@@ -88,14 +89,17 @@ class ShowRenderer {
     int FitFontSize(const QString& text, const QString& fontName, const QRect& box, double ratio);
     // Where an image of this size goes in the box: never enlarged, centred.
     static QRect FitPicture(const QSize& image, const QRect& box);
-    // Gives every entry its grid cell in the names area (when the first cell is still empty).
-    void LayoutGrid(std::vector<RoundSelection>& selection) const;
+    // Gives every entry its grid cell in the names area (when the first cell is still empty):
+    // the planned grid's cell on its page, or the cell by count when nothing was planned.
+    void LayoutGrid(RoundState& round) const;
     // The size of one grid cell when count names are shown.
     QSize CellSize(int count) const { return layout_.CellSize(count); }
     // One point size for all names of a roll: fitted to the widest of texts (everyone the roll
     // may show) in the cell of count names, never below a legible floor. Names still wider
     // than their cell at the floor are shortened with an ellipsis when drawn.
     int FitNamesFont(const std::vector<QString>& texts, int count);
+    // Plans the round's grid and pages for the widest of texts and fits its names' size.
+    void PlanNames(RoundState& round, const std::vector<QString>& texts);
     int NamesFloorSize() const;
 
     // The status line of the prize, rolling and winners screens (empty without a prize).
@@ -129,6 +133,7 @@ class ShowRenderer {
     enum class Align { Center, Bottom };
 
     FontEntry& Font(const QString& family, int pointSize);
+    NameGrid PlanGrid(const std::vector<QString>& texts, int count, int* pointSize);
     void SyncResolution(const QImage& target);
     void EnsureBackground();
     void DrawBackground(QPainter& p, const QRect& area);

@@ -112,11 +112,13 @@ void DesignWindow::FillNames() {
         if (int(selection.size()) >= n) break;
         QString text = DrawKeyRules::Text(candidate->NO, candidate->name, candidate->department,
                                           candidate->tel, data_.FieldType());
-        if (!text.isEmpty()) selection.push_back(RoundSelection{id, std::move(text), QRect()});
+        if (!text.isEmpty())
+            selection.push_back(RoundSelection{id, std::move(text), QRect(), false, QString()});
     }
     if (!selection.empty()) return;
     for (int i = 0; i < n; ++i)
-        selection.push_back(RoundSelection{i, QString::asprintf("大内密探%03d", i + 1), QRect()});
+        selection.push_back(
+            RoundSelection{i, QString::asprintf("大内密探%03d", i + 1), QRect(), false, QString()});
 }
 
 const QImage& DesignWindow::Render() {

@@ -1,5 +1,6 @@
 #include "stage/ShowWindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -10,6 +11,7 @@
 #include <QScreen>
 
 #include "draw/DrawEngine.h"
+#include "draw/DrawKeyRules.h"
 #include "draw/RoundState.h"
 #include "model/AppData.h"
 #include "model/Prize.h"
@@ -96,11 +98,24 @@ void ShowWindow::showEvent(QShowEvent* event) {
 }
 
 void ShowWindow::StartMusic() {
-    if (music_.Start(data_.MusicList().SelectedPath())) return;
+    const bool playing = music_.Start(data_.MusicList().SelectedPath());
+    if (!playing) {
+        Ui::Message m;
+        m.parent = this;
+        m.caption = QStringLiteral("提示");
+        m.text = music_.ErrorMessage();
+        m.icon = Ui::Icon::Information;
+        Ui::ShowMessage(m);
+    }
+    // Loaded now, so a sound that cannot play is told once, before the room hears anything.
+    if (!data_.StopSoundEnabled() || stopSound_.Load(data_.StopSoundPath())) return;
+    // Without a sound device the music's message has said all there is to say.
+    if (!playing && music_.ErrorCode() == MusicPlayer::kNoDevice) return;
     Ui::Message m;
     m.parent = this;
     m.caption = QStringLiteral("提示");
-    m.text = music_.ErrorMessage();
+    m.text = QStringLiteral("无法播放停止音效：%1\n本场停止时将不播放音效")
+                 .arg(QDir::toNativeSeparators(data_.StopSoundPath()));
     m.icon = Ui::Icon::Information;
     Ui::ShowMessage(m);
 }
@@ -110,6 +125,7 @@ void ShowWindow::StopAll() {
     scrollTimer_.stop();
     helpTimer_.stop();
     music_.Stop();
+    stopSound_.Unload();
 }
 
 void ShowWindow::reject() {
@@ -120,12 +136,14 @@ void ShowWindow::reject() {
 QStringList ShowWindow::FinishedLines(const AppData& data) {
     QStringList lines{QStringLiteral("祝 贺"), QString()};
     const std::vector<Prize*> prizes = data.PrizesInDrawOrder();
+    const bool hide = data.HidePhoneDigits() && data.FieldType() == 3;
     for (size_t i = 0; i < prizes.size(); ++i) {
         const Prize* prize = prizes[i];
         if (i > 0) lines.append(QString());
         lines.append(prize->name + QLatin1Char(' ') + prize->content);
         if (const AppData::WinnerVector* winners = data.WinnersOfPrize(prize->id))
-            for (const auto& w : *winners) lines.append(w->show);
+            for (const auto& w : *winners)
+                lines.append(hide ? DrawKeyRules::HidePhoneDigits(w->show) : w->show);
     }
     return lines;
 }
@@ -134,12 +152,21 @@ void ShowWindow::Step() {
     DrawEngine& engine = engine_;
     if (!engine.Round() || prompt_) return;
     RoundState& round = *engine.Round();
-    if (round.state == RoundState::kRolling) rollTimer_.stop();
+    const bool stopping = round.state == RoundState::kRolling;
+    if (stopping) rollTimer_.stop();
     if (round.state == RoundState::kPrize && engine.RemainingCandidates() == 0) {
         Ui::Tell(
             this,
             QStringLiteral("剩余候选人数为零，无法继续后续抽奖环节。\n按 Esc 键回到设置界面。"),
             Ui::Icon::Information);
+        return;
+    }
+    if (round.state == RoundState::kWinners && round.page + 1 < round.Pages()) {
+        // The next page of a large round before the show goes on.
+        ++round.page;
+        ShowHelp();
+        fullRepaint_ = true;
+        update();
         return;
     }
     data_.ResetSymbolFontSizes();
@@ -148,11 +175,13 @@ void ShowWindow::Step() {
     if (round.state == RoundState::kRolling) {
         // One size for every name this roll can show, so no name leaves its cell and the size
         // does not jump between ticks; the winners screen keeps it.
-        round.namesPointSize = renderer_.FitNamesFont(engine.EligibleKeyTexts(), round.batchSize);
+        renderer_.PlanNames(round, engine.EligibleKeyTexts());
         rollTimer_.start();
     } else if (round.state != RoundState::kWinners) {
         round.namesPointSize = 0;
+        round.perPage = round.columns = round.rows = round.page = 0;
     }
+    if (stopping && round.state == RoundState::kWinners) stopSound_.Play();
     if (round.state == RoundState::kFinished) {
         renderer_.Lines() = FinishedLines(data_);
         renderer_.StartScroll();
@@ -232,7 +261,7 @@ int ShowWindow::EntryAt(const QPoint& pos) {
     RoundState& round = Round();
     const QPoint at = scale_.ToPixels(pos);
     for (size_t i = 0; i < round.selection.size(); ++i)
-        if (round.selection[i].cell.contains(at)) return int(i);
+        if (round.OnPage(i) && round.selection[i].cell.contains(at)) return int(i);
     return -1;
 }
 
@@ -268,7 +297,7 @@ void ShowWindow::AskToVoid(int index) {
     voidIndex_ = index;
     // 否 first: a stray click followed by Space to go on must not void anybody.
     OpenPrompt(ShowPrompt{
-        QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].text),
+        QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].Shown()),
         QStringLiteral("作废后将为该名额补抽 1 人"), false});
 }
 

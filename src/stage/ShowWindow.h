@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "show/EffectPlayer.h"
 #include "show/MusicPlayer.h"
 #include "show/PixelScale.h"
 #include "show/ShowPrompt.h"
@@ -54,6 +55,7 @@ class ShowWindow : public QDialog {
     ShowRenderer& Renderer() { return renderer_; }
     const QImage& Buffer() const { return buffer_; }
     const PixelScale& Scale() const { return scale_; }
+    const EffectPlayer& StopSound() const { return stopSound_; }
     bool IsRolling() const { return rollTimer_.isActive(); }
     bool IsScrolling() const { return scrollTimer_.isActive(); }
     // The finished list as the renderer shows it.
@@ -91,6 +93,7 @@ class ShowWindow : public QDialog {
     QTimer helpTimer_;
     int helpShownMs_ = kHelpShownMs;
     MusicPlayer music_;
+    EffectPlayer stopSound_;
     KeyStepFilter keys_;
     // The window is logical, the buffer and the renderer device pixels.
     PixelScale scale_;

@@ -14,8 +14,9 @@ enum NoticeNumber {
     WM_PRIZES_CHANGED = 4,
     WM_DESIGN_CHANGED = 5,  // design toolbox to design window
     WM_CANDIDATES_CHANGED = 7,
-    WM_REHEARSE = 8,  // the rehearsal button of the control bar
-    WM_END_SHOW = 9,  // "结束本场" on the winner page
+    WM_REHEARSE = 8,     // the rehearsal button of the control bar
+    WM_END_SHOW = 9,     // "结束本场" on the winner page
+    WM_SHOW_GUIDE = 10,  // "使用说明" on the control bar, or F1
 };
 
 class NoticeEvent : public QEvent {

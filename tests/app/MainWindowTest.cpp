@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "app/AppFolders.h"
 #include "app/AppShowHost.h"
 #include "app/MainWindow.h"
 #include "controls/Banner.h"
@@ -295,6 +296,48 @@ TEST_F(MainWindowTest, NoticesFromThePagesReachTheModel) {
     data_->AddCandidate("", "李四", "", "", 1);
     SendNotice(window_.get(), WM_CANDIDATES_CHANGED);
     EXPECT_EQ(data_->FieldType(), 1);
+}
+
+// 使用说明 and F1 open the guide in the browser; without the guide, or without a browser, the
+// operator is told where it is (or that it is missing) instead of nothing happening.
+TEST_F(MainWindowTest, TheGuideOpensFromTheBarAndF1) {
+    MainWindow& w = Open();
+    w.Bar()->GuideButton()->click();
+    EXPECT_TRUE(fake_.opened.isEmpty());
+    ASSERT_EQ(fake_.MessageTexts().size(), 1);
+    EXPECT_TRUE(fake_.MessageTexts()[0].startsWith(QStringLiteral("找不到使用说明")));
+
+    QDir().mkpath(root_ + "guide");
+    QFile page(root_ + "guide/index.html");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html></html>");
+    page.close();
+    w.Bar()->GuideButton()->click();
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(fake_.opened, QStringList({root_ + "guide/index.html", root_ + "guide/index.html"}));
+    EXPECT_EQ(fake_.MessageTexts().size(), 1);
+
+    fake_.openWorks = false;
+    w.Bar()->GuideButton()->click();
+    ASSERT_EQ(fake_.MessageTexts().size(), 2);
+    EXPECT_TRUE(
+        fake_.MessageTexts()[1].contains(QDir::toNativeSeparators(root_ + "guide/index.html")));
+}
+
+// Installed, the guide is in the documentation folder beside the share folder.
+TEST(AppFoldersTest, TheGuideIsFoundBesideTheProgramOrInTheDocumentation) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString share = dir.path() + "/usr/share/vantoria/";
+    QDir().mkpath(share);
+    EXPECT_EQ(AppFolders::GuidePath(share), QString());
+    const QString doc = dir.path() + "/usr/share/doc/vantoria/guide/";
+    QDir().mkpath(doc);
+    EXPECT_TRUE(QFile(doc + "index.html").open(QIODevice::WriteOnly));
+    EXPECT_EQ(AppFolders::GuidePath(share), doc + "index.html");
+    QDir().mkpath(share + "guide");
+    EXPECT_TRUE(QFile(share + "guide/index.html").open(QIODevice::WriteOnly));
+    EXPECT_EQ(AppFolders::GuidePath(share), share + "guide/index.html");
 }
 
 TEST_F(MainWindowTest, APrizeAddedJustBeforeQuittingReachesTheDataFile) {

@@ -42,7 +42,7 @@ fail() {
         echo "--- draw record (last 6 lines)"
         [ -f "$APP/draw-record.jsonl" ] && tail -n 6 "$APP/draw-record.jsonl" | cut -c1-400
         echo "--- files"
-        ls -la "$APP" | grep -v -e ' image$' -e ' music$' -e ' example$'
+        ls -la "$APP" | grep -v -e ' image$' -e ' music$' -e ' sound$' -e ' example$'
         [ -f "$WORK/failure.png" ] && echo "screenshot: $WORK/failure.png"
     } >&2
     trace "FAIL: $*"

@@ -2,7 +2,7 @@
 # a generated event, window lookup and reading data.xml and the draw record.
 # Sourced, never run. Needs bash, coreutils, Xvfb, xdotool and xmllint.
 
-PROGRAM_FILES=(vantoria libcelvex.so image music example init.xml)
+PROGRAM_FILES=(vantoria libcelvex.so image music sound example init.xml)
 SCREEN_W=1024
 SCREEN_H=768
 # The candidates and prizes of the generated event.

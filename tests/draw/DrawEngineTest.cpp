@@ -12,6 +12,7 @@
 #include <set>
 
 #include "draw/DrawEngine.h"
+#include "draw/DrawKeyRules.h"
 #include "draw/ShowHost.h"
 #include "draw/ShowKeys.h"
 #include "model/AppData.h"
@@ -238,6 +239,58 @@ TEST(DrawEngine, ARoundSharesOneTimeStampAndTheShownTexts) {
         const Candidate* c = e.data->FindCandidate(w->candidate);
         EXPECT_EQ(w->show, c->name + " " + c->department);
     }
+}
+
+// Drawn by mobile number, the screens show 138****8000 while the winners keep the number whole;
+// with the setting off, or drawn by name, nothing is hidden.
+TEST(DrawEngine, MobileNumbersAreHiddenOnTheScreensOnly) {
+    for (const auto& [fieldType, hide] :
+         {std::pair{3, true}, std::pair{3, false}, std::pair{1, true}}) {
+        SCOPED_TRACE(testing::Message() << fieldType << " " << hide);
+        Event e;
+        for (int i = 0; i < 6; ++i)
+            e.data->AddCandidate(QString::number(i), QStringLiteral("人%1").arg(i), "部",
+                                 QStringLiteral("1380013800%1").arg(i), i);
+        e.data->SetFieldType(fieldType, true);
+        e.data->SetHidePhoneDigits(hide);
+        const int32_t p = e.data->AddPrize("P", "", 3, 1, "", 0);
+        std::vector<RoundSelection> seen;
+        e.host.show = [&](DrawEngine& engine) {
+            engine.AdvanceStep();
+            engine.AdvanceStep();
+            engine.AdvanceStep();
+            seen = engine.Round()->selection;
+        };
+        ASSERT_TRUE(e.Engine().StartDraw(e.host));
+        ASSERT_EQ(seen.size(), 3u);
+        for (const RoundSelection& s : seen) {
+            const Candidate* c = e.data->FindCandidate(s.candidate);
+            if (fieldType == 3 && hide) {
+                EXPECT_EQ(s.Shown(), "138****" + c->tel.right(4));
+                EXPECT_EQ(s.text, c->tel);
+            } else {
+                EXPECT_EQ(s.Shown(), s.text);
+            }
+        }
+        for (const auto& w : *e.data->WinnersOfPrize(p))
+            EXPECT_EQ(w->show, fieldType == 3 ? e.data->FindCandidate(w->candidate)->tel
+                                              : e.data->FindCandidate(w->candidate)->name);
+    }
+}
+
+TEST(DrawKeyRules, HidePhoneDigitsKeepsTheFirstThreeAndTheLastFour) {
+    const std::pair<QString, QString> cases[] = {
+        {"13800138000", "138****8000"},
+        {"+86 138 0013 8000", "+86 138 **** 8000"},  // the four before the last four
+        {"138-0013-8000", "138-****-8000"},
+        {"66778899", "****8899"},
+        {"12345", "*2345"},
+        {"8000", "8000"},
+        {"", ""},
+        {"无号码", "无号码"},
+    };
+    for (const auto& [tel, shown] : cases)
+        EXPECT_EQ(DrawKeyRules::HidePhoneDigits(tel), shown) << tel.toStdString();
 }
 
 TEST(DrawEngine, EscWhileRollingRecordsNothingAndTheNextShowResumes) {

@@ -339,6 +339,62 @@ TEST(ShowSessions, LeavingPausesAndTheNextStartResumesTheSameShow) {
     EXPECT_TRUE(report.lines[0].contains(QStringLiteral("（其中 1 人已删除）")));
 }
 
+// Left while the names rolled, twice, then resumed to the end: the pauses reveal the keys those
+// rolls had taken, so every later round still links to the fingerprint; a forged left key or
+// one left out breaks the show's check.
+TEST(ShowSessions, LeavingWhileTheNamesRollKeepsTheShowVerifiable) {
+    Party party(40);
+    party.AddPrize("一等奖", 4, 2, 0);
+    party.AddPrize("二等奖", 3, 1, 1);
+    auto leaveRolling = [&] {
+        Play(*party.engine, 1);
+        party.engine->AdvanceStep();
+        party.engine->AdvanceStep();
+        ASSERT_EQ(party.engine->Round()->state, RoundState::kRolling);
+        for (int t = 0; t < 7; ++t) party.engine->RollSelection();
+    };
+    party.host.show = leaveRolling;
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    party.host.show = [&] {
+        party.engine->AdvanceStep();
+        party.engine->AdvanceStep();
+        for (int t = 0; t < 3; ++t) party.engine->RollSelection();
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    party.host.show = [&] { Play(*party.engine); };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    ASSERT_FALSE(party.engine->HasPausedShow());
+
+    const QList<QByteArray> lines = party.Lines();
+    int left = 0;
+    for (const QByteArray& line : lines)
+        if (QJsonDocument::fromJson(line).object().contains("left_key")) ++left;
+    EXPECT_EQ(left, 2);
+    DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    ASSERT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+
+    party.data->SetReadOnly(true);
+    for (const char* change : {"forged", "dropped"}) {
+        SCOPED_TRACE(change);
+        QList<QByteArray> forged = lines;
+        for (QByteArray& line : forged) {
+            QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (!o.contains("left_key")) continue;
+            if (QByteArray(change) == "forged") {
+                o["left_key"] = QString(64, QLatin1Char('0'));
+            } else {
+                o.remove("left_key_index");
+                o.remove("left_key");
+            }
+            line = QJsonDocument(o).toJson(QJsonDocument::Compact);
+            break;
+        }
+        party.Rechain(forged);
+        report = DrawVerifier::Verify(party.dir.Path());
+        EXPECT_EQ(report.outcome, DrawVerifier::kDiffers) << report.lines.join('\n').toStdString();
+    }
+}
+
 TEST(ShowSessions, ChangedRulesEndThePausedShowAndEndingItRevealsTheSecret) {
     Party party(60);
     Prize& prize = party.AddPrize("一等奖", 6, 3, 0);

@@ -260,4 +260,36 @@ TEST_F(UiRulesTabTest, ADrawKeyThatRepeatsIsWarnedOfWithItsRows) {
     EXPECT_TRUE(AppData(folder_.Path()).AlwaysShowHelp());
 }
 
+// The stop sound and the hidden phone digits: on in a file that never had them, each choice on
+// the page reaches the file, and 默认 goes back to the built-in sound.
+TEST_F(UiRulesTabTest, StopSoundAndHiddenPhoneDigitsReachTheFile) {
+    EXPECT_TRUE(data_->StopSoundEnabled());
+    EXPECT_TRUE(data_->HidePhoneDigits());
+    EXPECT_TRUE(data_->StopSoundPath().endsWith(QStringLiteral("sound/stop.wav")));
+    auto tab = Open();
+    EXPECT_EQ(tab->StopSoundBox()->text(), QStringLiteral("播放（内置音效）"));
+    EXPECT_FALSE(tab->StopSoundDefault()->isEnabled());
+
+    const QString chosen = folder_.File(QStringLiteral("叮.wav"));
+    fake_.fileNames.push_back(chosen);
+    tab->StopSoundButton()->click();
+    EXPECT_EQ(data_->StopSoundFile(), chosen);
+    EXPECT_EQ(tab->StopSoundBox()->text(), QStringLiteral("播放（叮.wav）"));
+    QTest::mouseClick(tab->StopSoundBox(), Qt::LeftButton, {},
+                      QPoint(8, tab->StopSoundBox()->height() / 2));
+    QTest::mouseClick(tab->HidePhoneBox(), Qt::LeftButton, {},
+                      QPoint(8, tab->HidePhoneBox()->height() / 2));
+    data_->Save(AppData::kSaveData);
+    {
+        AppData again(folder_.Path());
+        EXPECT_FALSE(again.StopSoundEnabled());
+        EXPECT_EQ(again.StopSoundFile(), chosen);
+        EXPECT_EQ(again.StopSoundPath(), chosen);
+        EXPECT_FALSE(again.HidePhoneDigits());
+    }
+    tab->StopSoundDefault()->click();
+    EXPECT_TRUE(data_->StopSoundFile().isEmpty());
+    EXPECT_FALSE(tab->StopSoundDefault()->isEnabled());
+}
+
 }  // namespace

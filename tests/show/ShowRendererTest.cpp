@@ -176,7 +176,7 @@ TEST_F(ShowRendererTest, NameGridColumnsRowsAndCells) {
         auto r = MakeRenderer(c.mode);
         RoundState round;
         Fill(round, c.n);
-        r->LayoutGrid(round.selection);
+        r->LayoutGrid(round);
 
         const QRect area = r->NamesArea();
         const int cw = area.width() / c.columns;
@@ -197,7 +197,7 @@ TEST_F(ShowRendererTest, NameGridColumnsRowsAndCells) {
     auto r = MakeRenderer(0);
     RoundState round;
     Fill(round, 12);
-    r->LayoutGrid(round.selection);
+    r->LayoutGrid(round);
     EXPECT_EQ(round.selection[0].cell, QRect(21, 300, 624, 147));
     EXPECT_EQ(round.selection[4].cell, QRect(647, 449, 624, 147));
     EXPECT_EQ(round.selection[11].cell, QRect(1273, 747, 624, 147));

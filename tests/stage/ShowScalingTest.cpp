@@ -34,7 +34,8 @@ class ShowScalingTest : public ::testing::Test {
     }
     static std::vector<RoundSelection> Names(const QStringList& texts) {
         std::vector<RoundSelection> out;
-        for (int i = 0; i < texts.size(); ++i) out.push_back(RoundSelection{i, texts[i], QRect()});
+        for (int i = 0; i < texts.size(); ++i)
+            out.push_back(RoundSelection{i, texts[i], QRect(), false, QString()});
         return out;
     }
 
@@ -105,11 +106,14 @@ TEST_F(ShowScalingTest, EveryNameOfThePoolFitsItsCell) {
         auto r = Renderer(size);
         const QStringList pool = {"王芳 财务部", "欧阳娜娜 市场营销中心华东大区第二销售部一组",
                                   "李四 研发部", "Alexander Christopherson 国际业务部"};
-        const int size12 = r->FitNamesFont(std::vector<QString>(pool.begin(), pool.end()), 12);
-        auto selection = Names(QStringList() << pool << pool << pool);
-        r->LayoutGrid(selection);
+        RoundState round;
+        round.selection = Names(QStringList() << pool << pool << pool);
+        round.batchSize = 12;
+        r->PlanNames(round, std::vector<QString>(pool.begin(), pool.end()));
+        const int size12 = round.namesPointSize;
+        r->LayoutGrid(round);
         const QFontMetricsF metrics(r->ShowFont(QString(), size12));
-        for (const RoundSelection& s : selection) {
+        for (const RoundSelection& s : round.selection) {
             EXPECT_LE(metrics.horizontalAdvance(s.text), s.cell.width()) << s.text.toStdString();
             EXPECT_LE(metrics.height(), s.cell.height());
         }

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -67,6 +69,26 @@ void Press(QWidget& w, int key, bool autoRepeat = false) {
     QApplication::sendEvent(&w, &release);
 }
 
+// A tenth of a second of a quiet tone, as a 16-bit mono WAV.
+void WriteWav(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const int rate = 22050;
+    const int samples = rate / 10;
+    QByteArray pcm;
+    for (int i = 0; i < samples; ++i) {
+        const qint16 v = qint16(3000 * std::sin(i * 0.2));
+        pcm.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+    }
+    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+    QByteArray wav = "RIFF" + u32(quint32(36 + pcm.size())) + "WAVEfmt " + u32(16) + u16(1) +
+                     u16(1) + u32(rate) + u32(rate * 2) + u16(2) + u16(16) + "data" +
+                     u32(quint32(pcm.size())) + pcm;
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(wav);
+}
+
 class ShowWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { Fresh(); }
@@ -84,6 +106,7 @@ class ShowWindowTest : public ::testing::Test {
         ASSERT_TRUE(music.open(QIODevice::WriteOnly));
         music.write("not an mp3");
         music.close();
+        WriteWav(root_ + "sound/stop.wav");
         data_ = std::make_unique<AppData>(root_);
         engine_ = std::make_unique<DrawEngine>(*data_);
     }
@@ -523,6 +546,107 @@ TEST_F(ShowWindowTest, ScaledDesktopPaintsInDevicePixels) {
         QTest::mouseClick(&design, Qt::LeftButton, {}, box.center() / ratio);
         EXPECT_EQ(design.Toolbox().SelectedElement(), *it);
     }
+}
+
+// A round larger than one screen shows its winners page by page: each step shows the next page
+// with its number in the status band, a click voids a name of the page on screen only, and the
+// step after the last page goes on.
+TEST_F(ShowWindowTest, ALargeRoundIsShownPageByPage) {
+    AddCandidates(600);
+    const int prize = data_->AddPrize("阳光普照奖", "电影票", 500, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kRolling);
+        RoundState& round = *engine_->Round();
+        const int pages = round.Pages();
+        ASSERT_GT(pages, 1);
+        EXPECT_TRUE(w.Renderer().StatusLineText(round).contains(
+            QStringLiteral("正在抽取 500 人，分 %1 页显示").arg(pages)));
+        Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        EXPECT_EQ(data_->WinnerCount(prize), 500);
+        for (int page = 0; page < pages; ++page) {
+            EXPECT_EQ(round.page, page);
+            EXPECT_TRUE(w.Renderer().StatusLineText(round).endsWith(
+                QStringLiteral("第 %1/%2 页").arg(page + 1).arg(pages)));
+            // The first cell of the page holds the page's first name.
+            w.repaint();
+            const size_t first = size_t(page * round.perPage);
+            const QPoint at = w.Scale().ToLogical(round.selection[first].cell).center();
+            EXPECT_EQ(w.EntryAt(at), int(first));
+            Press(w, Qt::Key_Space);
+        }
+        EXPECT_EQ(State(), RoundState::kFinished);
+        EXPECT_EQ(data_->WinnerCount(prize), 500);
+        w.reject();
+    }));
+}
+
+// The names stop with a short sound over the music; a sound that cannot play is told once and
+// the show goes on silent; turned off, nothing is loaded.
+TEST_F(ShowWindowTest, TheStopSoundPlaysOrIsToldOnce) {
+    enum Kind { Good, Broken, Off };
+    for (Kind kind : {Good, Broken, Off}) {
+        SCOPED_TRACE(int(kind));
+        Fresh();
+        fake_.messages.clear();
+        AddCandidates(6);
+        const int prize = data_->AddPrize("一等奖", "电脑", 4, 2, QString(), 0);
+        if (kind == Broken) {
+            QFile bad(root_ + "bad.wav");
+            ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+            bad.write("RIFF not really");
+            bad.close();
+            data_->SetStopSoundFile(root_ + "bad.wav");
+        }
+        if (kind == Off) data_->SetStopSoundEnabled(false);
+        ASSERT_TRUE(Run([&](ShowWindow& w) {
+            QTest::qWait(20);  // the music and the sound are opened once the first screen is up
+            EXPECT_EQ(w.StopSound().IsLoaded(), kind == Good);
+            for (int round = 0; round < 2; ++round) {
+                Press(w, Qt::Key_Space);
+                Press(w, Qt::Key_Space);
+                ASSERT_EQ(State(), RoundState::kRolling);
+                Press(w, Qt::Key_Space);
+                ASSERT_EQ(State(), RoundState::kWinners);
+                EXPECT_EQ(w.StopSound().IsPlaying(), kind == Good);
+            }
+            EXPECT_EQ(data_->WinnerCount(prize), 4);
+            w.reject();
+        }));
+        int told = 0;
+        for (const Ui::Message& m : fake_.messages)
+            if (m.text.startsWith(QStringLiteral("无法播放停止音效："))) ++told;
+        EXPECT_EQ(told, kind == Broken ? 1 : 0);
+    }
+}
+
+// Drawn by mobile number, the winners screen, the question to void and the finished list show
+// 138****8000; what is kept stays whole.
+TEST_F(ShowWindowTest, MobileNumbersAreHalfHiddenOnTheProjector) {
+    for (int i = 0; i < 3; ++i)
+        data_->AddCandidate(QString::number(i), QStringLiteral("员工%1").arg(i), "",
+                            QStringLiteral("1390013900%1").arg(i), i);
+    data_->SetFieldType(3, true);
+    const int prize = data_->AddPrize("一等奖", "电脑", 2, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        for (int i = 0; i < 3; ++i) Press(w, Qt::Key_Space);
+        ASSERT_EQ(State(), RoundState::kWinners);
+        const RoundSelection& first = engine_->Round()->selection.front();
+        EXPECT_EQ(first.Shown(), "139****" + first.text.right(4));
+        w.repaint();
+        w.AskToVoid(0);
+        ASSERT_TRUE(w.Prompt());
+        EXPECT_EQ(w.Prompt()->text, QStringLiteral("%1 未到场，作废并补抽？").arg(first.Shown()));
+        Press(w, Qt::Key_N);
+        const QStringList lines = ShowWindow::FinishedLines(*data_);
+        EXPECT_EQ(lines.size(), 5);
+        for (int i = 3; i < lines.size(); ++i) EXPECT_TRUE(lines[i].startsWith("139****"));
+        w.reject();
+    }));
+    for (const auto& w : *data_->WinnersOfPrize(prize))
+        EXPECT_EQ(w->show, data_->FindCandidate(w->candidate)->tel);
 }
 
 }  // namespace
