@@ -326,8 +326,8 @@ stage_folder() {
     "$TRIPLET-strip" --strip-unneeded "$f"
   done
   # The media and defaults, as assets/CMakeLists.txt copies them into the build tree.
-  cp -r "$ROOT/assets/image" "$ROOT/assets/music" "$ROOT/assets/example" "$ROOT/assets/init.xml" \
-        "$dir/"
+  cp -r "$ROOT/assets/image" "$ROOT/assets/music" "$ROOT/assets/sound" "$ROOT/assets/example" \
+        "$ROOT/assets/init.xml" "$dir/"
   # The operator's guide, when there is one.
   if [ -d "$ROOT/docs/guide" ]; then cp -r "$ROOT/docs/guide" "$dir/guide"; fi
 }

@@ -148,7 +148,7 @@ wine "$DIST/Vantoria-Setup-$VERSION-x64.exe" /S || fail "the installer failed"
 wineserver -w
 for f in vantoria.exe vantoria-cli.exe celvex.dll celvex-worker.exe qt.conf installed.txt \
          uninstall.exe Qt6Core.dll libxml2.dll platforms/qwindows.dll translations/qtbase_zh_CN.qm \
-         image/default.jpg music/default.mp3 example/import_1.png example/名单示例.xlsx guide/index.html init.xml; do
+         image/default.jpg music/default.mp3 sound/stop.wav example/import_1.png example/名单示例.xlsx guide/index.html init.xml; do
   [ -f "$PF/$f" ] || fail "not installed: $f"
 done
 ok "files in $PF_WIN"
