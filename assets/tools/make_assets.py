@@ -21,13 +21,14 @@ import examples  # noqa: E402
 import music  # noqa: E402
 import pictures  # noqa: E402
 import sounds  # noqa: E402
+import workbook  # noqa: E402
 
 
 def main():
     out = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(HERE))
     for step, mod in (("backgrounds", backgrounds), ("prize pictures, icon, banner", pictures),
-                      ("import examples", examples), ("music", music),
-                      ("stop sound", sounds)):
+                      ("import examples", examples), ("example workbook", workbook),
+                      ("music", music), ("stop sound", sounds)):
         print(f"making {step} ...", flush=True)
         mod.build(out)
     return check_assets.check(out)

@@ -1,5 +1,7 @@
 #include "app/AppFolders.h"
 
+// Resolve() differs between systems: AppFolders_posix.cpp, AppFolders_windows.cpp.
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -54,13 +56,4 @@ AppFolders AppFolders::Installed(const QString& shareDir, const QString& library
         f.notices << QStringLiteral("无法写入数据文件夹：%1，数据将无法保存。")
                          .arg(QDir::toNativeSeparators(userFolder));
     return f;
-}
-
-AppFolders AppFolders::Resolve() {
-#if defined(VANTORIA_INSTALLED_LAYOUT)
-    return Installed(QStringLiteral(VANTORIA_SHARE_DIR), QStringLiteral(VANTORIA_LIB_DIR),
-                     RescueStore::UserFolder());
-#else
-    return Portable(ExeDirectory(), RescueStore::UserFolder());
-#endif
 }

@@ -1,12 +1,13 @@
 #include <QApplication>
 #include <QCoreApplication>
-#include <QTextStream>
+#include <QDir>
 
 #include <cstring>
 #include <exception>
 #include <memory>
 
 #include "app/AppFolders.h"
+#include "app/Console.h"
 #include "app/MainWindow.h"
 #include "app/NativeLook.h"
 #include "app/RescueOffer.h"
@@ -29,11 +30,15 @@ void NameApplication() {
 int RunVerify(int argc, char** argv, int at) {
     QCoreApplication app(argc, argv);
     NameApplication();
+    Console::Attach();
+    // The wide command line on Windows: a folder name outside the ANSI code page survives.
+    const QStringList arguments = QCoreApplication::arguments();
     const QString folder =
-        at + 1 < argc ? QString::fromLocal8Bit(argv[at + 1]) : AppFolders::Resolve().data;
+        at + 1 < arguments.size() ? arguments[at + 1] : AppFolders::Resolve().data;
     const DrawVerifier::Report report = DrawVerifier::Verify(folder);
-    QTextStream out(stdout);
-    for (const QString& line : report.lines) out << line << '\n';
+    QString text;
+    for (const QString& line : report.lines) text += line + QLatin1Char('\n');
+    Console::Write(text);
     return report.outcome;
 }
 
@@ -41,7 +46,8 @@ int RunVerify(int argc, char** argv, int at) {
 int RunHelp(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     NameApplication();
-    QTextStream(stdout) << QStringLiteral(
+    Console::Attach();
+    Console::Write(QStringLiteral(
         "用法：vantoria [选项]\n"
         "Vantoria 年会抽奖。不带选项时打开设置窗口。\n"
         "\n"
@@ -51,7 +57,7 @@ int RunHelp(int argc, char** argv) {
         "  --data-folder       显示程序保存 cd.xml、data.xml 和抽奖记录的文件夹。\n"
         "  -h, --help          显示本说明。\n"
         "\n"
-        "Usage: vantoria [--verify [FOLDER] | --data-folder | --help]\n");
+        "Usage: vantoria [--verify [FOLDER] | --data-folder | --help]\n"));
     return 0;
 }
 
@@ -59,7 +65,8 @@ int RunHelp(int argc, char** argv) {
 int RunDataFolder(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     NameApplication();
-    QTextStream(stdout) << AppFolders::Resolve().data << '\n';
+    Console::Attach();
+    Console::Write(QDir::toNativeSeparators(AppFolders::Resolve().data) + QLatin1Char('\n'));
     return 0;
 }
 
@@ -95,6 +102,14 @@ int main(int argc, char** argv) {
     RescueOffer::Offer(folders.data, RescueStore::UserFolder());
     // The data model is loaded before any window exists.
     AppData& data = CreateAppData(folders.share, folders.data);
+    // Windows ends the session right after telling it: the files are written there and then.
+    QObject::connect(&terminations, &TerminationSignals::EndingNow, [&window, &data] {
+        Ui::BeginShutdown();
+        TerminationSignals::CloseAllDialogs(window.get());
+        data.Save(AppData::kSaveCandidates | AppData::kSaveData);
+        // The process may be ended at any moment now: nothing is begun that it could cut off.
+        data.SetReadOnly(true);
+    });
 
     int result = -1;
     try {

@@ -165,6 +165,10 @@ bool ReadCells(const std::filesystem::path& path, std::string_view file, std::st
     return true;
 }
 
+// freexl 1.0.6 still overruns its buffers on some damaged record streams: it reads the file in
+// a process of its own.
+const IsolatedRun::Task kReadCells("legacy-cells", &ReadCells);
+
 void AddCells(std::string_view in, SheetData& sheet) {
     while (!in.empty()) {
         const auto row = Take<uint32_t>(in);
@@ -205,10 +209,7 @@ void XlsReader::Read(const std::filesystem::path& path, SheetData& sheet) {
     std::string bytes;
     if (!FileAccess::ReadAll(path, bytes) || !CompoundFileCheck::DirectoryIsSound(bytes))
         throw std::runtime_error("damaged compound file");
-    // freexl 1.0.6 still overruns its buffers on some damaged record streams: it reads the
-    // file in a process of its own (which sees these bytes without a copy).
-    const auto cells =
-        IsolatedRun::Run([&](std::string& out) { return ReadCells(path, bytes, out); });
+    const auto cells = IsolatedRun::Run(kReadCells, path, bytes);
     if (!cells) throw std::runtime_error("legacy workbook unreadable");
     AddCells(*cells, sheet);
 }

@@ -67,13 +67,8 @@ QString FromSlot(const char* text) {
 CelvexLibrary::CelvexLibrary(QString programDir) : programDir_(std::move(programDir)) {}
 
 QString CelvexLibrary::LibraryFileName() {
-#if defined(Q_OS_WIN)
-    return QStringLiteral("celvex.dll");
-#elif defined(Q_OS_MACOS)
-    return QStringLiteral("libcelvex.dylib");
-#else
-    return QStringLiteral("libcelvex.so");
-#endif
+    // The build names the file: libcelvex.so here, celvex.dll on Windows.
+    return QStringLiteral(CELVEX_FILE_NAME);
 }
 
 CelvexLibrary::ImportOutcome CelvexLibrary::Import(ImportKind kind, const QString& path,

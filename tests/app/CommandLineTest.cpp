@@ -83,6 +83,6 @@ TEST(CommandLine, HelpTellsTheOptionsAndOpensNoWindow) {
 TEST(CommandLine, DataFolderNamesWhereTheFilesAreKept) {
     const ProgramRun run = Vantoria({"--data-folder"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.trimmed().endsWith(QLatin1Char('/'))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.trimmed().endsWith(QDir::separator())) << run.out.toStdString();
     EXPECT_TRUE(QDir(run.out.trimmed()).exists()) << run.out.toStdString();
 }

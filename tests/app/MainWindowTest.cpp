@@ -12,13 +12,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <csignal>
 #include <memory>
 
 #include "app/AppFolders.h"
 #include "app/AppShowHost.h"
 #include "app/MainWindow.h"
-#include "app/TerminationSignals.h"
 #include "controls/Banner.h"
 #include "controls/ControlBar.h"
 #include "controls/TabStrip.h"
@@ -466,28 +464,6 @@ TEST_F(MainWindowTest, AFailedSaveIsToldOnceAndStaysOnTheBar) {
     EXPECT_EQ(rescued.WinnerCount(prize), 4);
     ASSERT_TRUE(data_->Save(AppData::kSaveData));
     EXPECT_TRUE(w.Bar()->Status()->text().startsWith(QStringLiteral("数据文件夹：")));
-}
-
-// SIGTERM (a logout) closes a dialog inside another like Esc and then the setup window, so
-// the program goes on to save and exit.
-TEST(TerminationSignals, ASignalClosesEveryDialogInnermostFirst) {
-    TerminationSignals signals_;
-    QDialog outer;
-    int received = 0;
-    QObject::connect(&signals_, &TerminationSignals::Received, [&](int number) {
-        received = number;
-        TerminationSignals::CloseAllDialogs(&outer);
-    });
-    bool innerEnded = false;
-    QTimer::singleShot(0, [&] {
-        QDialog inner(&outer);
-        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-        inner.exec();
-        innerEnded = true;
-    });
-    EXPECT_EQ(outer.exec(), QDialog::Rejected);
-    EXPECT_TRUE(innerEnded);
-    EXPECT_EQ(received, SIGTERM);
 }
 
 }  // namespace

@@ -1,5 +1,14 @@
 #include "bridge/BridgeCalls.h"
 
+namespace {
+// Piece by piece: "[" + s + "]" trips a false -Wrestrict of GCC 12 at -O3.
+void AppendBracketed(std::string& out, const QString& field) {
+    out += '[';
+    out += field.toStdString();
+    out += ']';
+}
+}  // namespace
+
 BridgeCalls::BridgeCalls()
     : library_(QStringLiteral(VANTORIA_BUILD_DIR "/") + CelvexLibrary::LibraryFileName()) {
     if (!library_.load()) return;
@@ -38,7 +47,10 @@ std::string BridgeCalls::Describe(const std::vector<Fields>& rows) {
     std::string out;
     for (const Fields& row : rows) {
         for (const QString& field : row)
-            out += field.isNull() ? std::string("<null>") : "[" + field.toStdString() + "]";
+            if (field.isNull())
+                out += "<null>";
+            else
+                AppendBracketed(out, field);
         out += "\n";
     }
     return out;
@@ -58,7 +70,7 @@ std::vector<BridgeCalls::Fields> BridgeCalls::MappedRows(const CelvexLibrary::Ta
 std::string BridgeCalls::DescribeLoosely(const std::vector<Fields>& rows) {
     std::string out;
     for (const Fields& row : rows) {
-        for (const QString& field : row) out += "[" + field.toStdString() + "]";
+        for (const QString& field : row) AppendBracketed(out, field);
         out += "\n";
     }
     return out;

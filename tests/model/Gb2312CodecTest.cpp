@@ -29,6 +29,10 @@ bool IsStrictGb2312(const QByteArray& bytes) {
 
 // The table of GB2312's characters against the C library's own GB2312 converter, pair by pair.
 TEST(Gb2312Codec, KnowsExactlyTheCharactersOfGb2312) {
+    // 丂 (81 40) is GBK's alone. The Windows iconv, over the system's code pages, has no strict
+    // GB2312 to compare with: its GB2312 is GBK (code page 936).
+    if (IsStrictGb2312(QByteArray("\x81\x40", 2)))
+        GTEST_SKIP() << "this iconv's GB2312 is GBK: no strict table to compare with";
     int inTable = 0;
     int disagree = 0;
     for (int lead = 0x80; lead <= 0xFF; ++lead)

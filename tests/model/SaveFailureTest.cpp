@@ -94,23 +94,6 @@ TEST(SaveFailure, TheCandidateFileIsRescuedToo) {
     EXPECT_EQ(rescued.Candidates().size(), 2u);
 }
 
-// A save keeps the file's permissions and, when the file is a symbolic link, replaces the
-// file it points to rather than the link.
-TEST(AtomicFileWriter, KeepsPermissionsAndWritesThroughASymbolicLink) {
-    TestFolder dir;
-    const QString real = dir.File("real.xml");
-    const QString link = dir.File("data.xml");
-    ASSERT_TRUE(AtomicFileWriter::Write(real, "old"));
-    const auto ownerOnly =
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
-    ASSERT_TRUE(QFile::setPermissions(real, ownerOnly));
-    ASSERT_TRUE(QFile::link(real, link));
-    ASSERT_TRUE(AtomicFileWriter::Write(link, "new"));
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(dir.Read("real.xml"), QByteArray("new"));
-    EXPECT_EQ(QFileInfo(real).permissions(), ownerOnly);
-}
-
 // A damaged file is only replaced once its copy is safely on disk.
 TEST(SaveFailure, NoCopyOfTheDamagedFileMeansItIsNotReplaced) {
     TestFolder dir;

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -95,16 +96,21 @@ class MusicPlayerTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         ASSERT_TRUE(QDir(dir_.path()).mkpath("tmp") && QDir(dir_.path()).mkpath("music"));
-        // The player's temporary copies land in this test's own folder.
-        oldTemp_ = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(dir_.filePath("tmp")));
+        // The player's temporary copies land in this test's own folder (TMPDIR on POSIX,
+        // TMP and TEMP on Windows).
+        for (size_t i = 0; i < std::size(kTempVariables); ++i) {
+            oldTemp_[i] = qgetenv(kTempVariables[i]);
+            qputenv(kTempVariables[i], QFile::encodeName(dir_.filePath("tmp")));
+        }
     }
     void TearDown() override {
         MusicPlayer::SetOpenGate(nullptr);
-        if (oldTemp_.isEmpty())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", oldTemp_);
+        for (size_t i = 0; i < std::size(kTempVariables); ++i) {
+            if (oldTemp_[i].isEmpty())
+                qunsetenv(kTempVariables[i]);
+            else
+                qputenv(kTempVariables[i], oldTemp_[i]);
+        }
     }
 
     QString Music(const QString& name) const { return dir_.filePath("music/" + name); }
@@ -120,8 +126,9 @@ class MusicPlayerTest : public ::testing::Test {
             [](const QString& path) { return CountFrames(path, ID3FID_PICTURE) == 0; });
     }
 
+    static constexpr const char* kTempVariables[] = {"TMPDIR", "TMP", "TEMP"};
     QTemporaryDir dir_;
-    QByteArray oldTemp_;
+    QByteArray oldTemp_[std::size(kTempVariables)];
 };
 
 TEST_F(MusicPlayerTest, StripPicturesDropsEveryPictureAndKeepsTextAndAudio) {
