@@ -60,9 +60,14 @@ void ControlBar::ClearWarning() {
 void ControlBar::ShowFolder() {
     if (!warning_.isEmpty()) return;
     status_->setStyleSheet(QStringLiteral("color: #505050;"));
-    status_->setText(folder_.isEmpty() ? QString() : QStringLiteral("数据文件夹：") + folder_);
-    status_->setToolTip(status_->text());
-    setToolTip(status_->text());
+    const QString text = folder_.isEmpty() ? QString() : QStringLiteral("数据文件夹：") + folder_;
+    // A line may break after '/', never after '\': a zero-width space after each lets a
+    // Windows path wrap instead of being cut off.
+    QString shown = text;
+    shown.replace(QLatin1Char('\\'), QStringLiteral("\\\u200B"));
+    status_->setText(shown);
+    status_->setToolTip(text);
+    setToolTip(text);
 }
 
 // Painted straight onto the widget: Qt's backing store already double-buffers it.

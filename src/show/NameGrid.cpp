@@ -19,7 +19,8 @@ double NameGrid::FittedSize(const QSize& area, int columns, int rows, const QSiz
     if (cellW <= 0 || cellH <= 0) return 0;
     const double w = std::max(1.0, text.width());
     const double h = std::max(1.0, text.height());
-    return kReferencePointSize * std::min(cellW * kWidthShare / w, cellH * kHeightShare / h);
+    return kReferencePointSize *
+           std::min(cellW * WidthShare(columns) / w, cellH * kHeightShare / h);
 }
 
 NameGrid NameGrid::Plan(const QSize& area, int count, const QSizeF& text, int floorPointSize) {
@@ -54,7 +55,7 @@ NameGrid NameGrid::Plan(const QSize& area, int count, const QSizeF& text, int fl
     const double h = std::max(1.0, text.height());
     const double w = std::max(1.0, text.width());
     const double cellH = floorPointSize * h / (kReferencePointSize * kHeightShare) + 2;
-    const double cellW = floorPointSize * w / (kReferencePointSize * kWidthShare) + 2;
+    const double cellW = floorPointSize * w / (kReferencePointSize * WidthShare(2)) + 2;
     const int rows = std::max(1, int(area.height() / cellH));
     const int columns = std::clamp(int(area.width() / cellW), 1, kMostColumns);
     const int capacity = rows * columns;

@@ -11,8 +11,9 @@ class NameGrid {
   public:
     // Texts are measured at this size; their extent grows in step with the point size.
     static constexpr int kReferencePointSize = 100;
-    // The share of a cell a name may fill.
-    static constexpr double kWidthShare = 0.92;
+    // The share of a cell a name may fill: nearly all of a lone column's width, so one long key
+    // does not shrink everybody; side by side, names keep a clear gap between them.
+    static double WidthShare(int columns) { return columns > 1 ? 0.8 : 0.92; }
     static constexpr double kHeightShare = 0.6;
 
     int columns = 1;

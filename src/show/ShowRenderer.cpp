@@ -192,7 +192,7 @@ NameGrid ShowRenderer::PlanGrid(const std::vector<QString>& texts, int count, in
     // halving (the fit loop of single elements would take hundreds of measurements at 4K).
     const QRect cell(QPoint(0, 0), grid.Cell(QRect(QPoint(0, 0), NamesArea().size()), 0).size());
     // Nearly the whole width: one long key must not make everyone's name unreadable.
-    const int dx = int((1 - NameGrid::kWidthShare) / 2 * cell.width());
+    const int dx = int((1 - NameGrid::WidthShare(grid.columns)) / 2 * cell.width());
     const int dy = int((1 - NameGrid::kHeightShare) / 2 * cell.height());
     const QRect inner = cell.adjusted(dx, dy, -dx, -dy);
     auto fits = [&](int size) {

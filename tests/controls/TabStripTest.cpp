@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
@@ -111,6 +113,31 @@ TEST(ControlBarTest, StartButtonStays400WideAtTheRightEndAndNotifies) {
         QTest::mouseClick(bar->StartButton(), Qt::LeftButton);
         EXPECT_EQ(parent.heard, (std::vector<std::pair<int, int>>{{WM_START_DRAW, 0}}));
         EXPECT_EQ(bar->grab().toImage().pixel(width - 3, 30) | 0xFF000000u, 0xFFD9D9D9u);
+    }
+}
+
+// The data folder beside the buttons wraps rather than being cut off, a Windows path too, and
+// the whole of it is the tooltip.
+TEST(ControlBarTest, TheDataFolderWrapsInsideItsPlace) {
+    for (const QString& folder :
+         {QStringLiteral("C:\\Users\\Administrator\\AppData\\Roaming\\Vantoria\\"),
+          QStringLiteral("/home/operator/.local/share/Vantoria/")}) {
+        SCOPED_TRACE(folder.toStdString());
+        NoticeRecorder parent;
+        parent.resize(780, 60);
+        auto* bar = new ControlBar(&parent);
+        bar->setGeometry(0, 0, 780, 60);
+        bar->SetDataFolder(folder);
+        parent.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+        const QLabel* status = bar->Status();
+        EXPECT_LT(status->geometry().right(), bar->GuideButton()->geometry().left());
+        const QRect needed = status->fontMetrics().boundingRect(QRect(0, 0, status->width(), 1000),
+                                                                Qt::TextWordWrap, status->text());
+        EXPECT_LE(needed.width(), status->width());
+        EXPECT_LE(needed.height(), status->height());
+        EXPECT_EQ(status->toolTip(),
+                  QStringLiteral("数据文件夹：") + QDir::toNativeSeparators(folder));
     }
 }
 
