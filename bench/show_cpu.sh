@@ -6,6 +6,7 @@
 #
 # PROGRAM defaults to ./build/vantoria (an optimised build: bash scripts/bench.sh builds it).
 # Prints one line per case: screen, names in the round, screen measured, share of one core.
+# CPU_SHOTS=DIR also saves a screenshot of each show as it starts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PROGRAM=$(realpath "${1:-build/vantoria}")

@@ -54,16 +54,13 @@ namespace {
 
 int failures = 0;
 
-void check(bool ok, const char *what, const QString &detail)
-{
+void check(bool ok, const char* what, const QString& detail) {
     std::printf("%s %-12s %s\n", ok ? "ok  " : "FAIL", what, detail.toUtf8().constData());
     std::fflush(stdout);
-    if (!ok)
-        ++failures;
+    if (!ok) ++failures;
 }
 
-QString hex(const std::string &s)
-{
+QString hex(const std::string& s) {
     return QString::fromLatin1(QByteArray(s.data(), qsizetype(s.size())).toHex(' '));
 }
 
@@ -75,8 +72,7 @@ struct Conv {
     size_t inLeft = 0;
 };
 
-Conv convert(const char *to, const char *from, const std::string &in, size_t room = 256)
-{
+Conv convert(const char* to, const char* from, const std::string& in, size_t room = 256) {
     Conv c;
     iconv_t cd = iconv_open(to, from);
     if (cd == (iconv_t)-1) {
@@ -85,8 +81,8 @@ Conv convert(const char *to, const char *from, const std::string &in, size_t roo
         return c;
     }
     std::string buf(room, '\0');
-    char *src = const_cast<char *>(in.data());
-    char *dst = buf.data();
+    char* src = const_cast<char*>(in.data());
+    char* dst = buf.data();
     size_t srcLeft = in.size(), dstLeft = room;
     errno = 0;
     c.result = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
@@ -97,9 +93,8 @@ Conv convert(const char *to, const char *from, const std::string &in, size_t roo
     return c;
 }
 
-void checkIconv()
-{
-    const std::string zhongwen = "\xE4\xB8\xAD\xE6\x96\x87"; // 中文 in UTF-8
+void checkIconv() {
+    const std::string zhongwen = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文 in UTF-8
     Conv c = convert("UTF-8", "GB18030", "\xD6\xD0\xCE\xC4");
     check(c.result == 0 && c.out == zhongwen, "iconv", "GB18030 D6D0CEC4 -> UTF-8 " + hex(c.out));
 
@@ -121,18 +116,17 @@ void checkIconv()
     c = convert("CP1252", "UTF-8", "\xE2\x82\xAC");
     Conv strict = convert("ASCII", "UTF-8", "\xC3\xA9");
     Conv lossy = convert("ASCII//TRANSLIT", "UTF-8", "\xC3\xA9");
-    check(c.out == "\x80" && strict.err == EILSEQ && lossy.out == "?" && lossy.result == 1,
-          "iconv", "CP1252 euro " + hex(c.out) + ", e-acute to ASCII refused, //TRANSLIT '?'");
+    check(c.out == "\x80" && strict.err == EILSEQ && lossy.out == "?" && lossy.result == 1, "iconv",
+          "CP1252 euro " + hex(c.out) + ", e-acute to ASCII refused, //TRANSLIT '?'");
 
     // Every name freexl asks for must open, else it cannot read such a workbook.
-    const char *freexlNames[] = {"ASCII", "CP437", "CP720", "CP737", "CP775", "CP850",
-                                 "CP852", "CP855", "CP857", "CP858", "CP860", "CP861",
-                                 "CP862", "CP863", "CP864", "CP865", "CP866", "CP869",
-                                 "CP874", "CP932", "CP936", "CP949", "CP950", "UTF-16LE",
-                                 "CP1250", "CP1251", "CP1252", "CP1253", "CP1254", "CP1255",
-                                 "CP1256", "CP1257", "CP1258", "CP1361", "MacRoman"};
+    const char* freexlNames[] = {
+        "ASCII",  "CP437",  "CP720",  "CP737",  "CP775",  "CP850",    "CP852",  "CP855",   "CP857",
+        "CP858",  "CP860",  "CP861",  "CP862",  "CP863",  "CP864",    "CP865",  "CP866",   "CP869",
+        "CP874",  "CP932",  "CP936",  "CP949",  "CP950",  "UTF-16LE", "CP1250", "CP1251",  "CP1252",
+        "CP1253", "CP1254", "CP1255", "CP1256", "CP1257", "CP1258",   "CP1361", "MacRoman"};
     QStringList missing;
-    for (const char *name : freexlNames) {
+    for (const char* name : freexlNames) {
         iconv_t cd = iconv_open("UTF-8", name);
         if (cd == (iconv_t)-1)
             missing << name;
@@ -147,33 +141,35 @@ void checkIconv()
                             : "missing: " + missing.join(' '));
 }
 
-void checkImages(const QString &data)
-{
+void checkImages(const QString& data) {
     QStringList formats;
-    for (const QByteArray &f : QImageReader::supportedImageFormats())
+    for (const QByteArray& f : QImageReader::supportedImageFormats())
         formats << QString::fromLatin1(f);
     check(formats.contains("jpeg") && formats.contains("png") && formats.contains("gif") &&
               formats.contains("bmp") && formats.contains("ico"),
           "qt-images", "formats: " + formats.join(' '));
 
-    for (const char *name : {"default.jpg", "prize_1.png"}) {
+    for (const char* name : {"default.jpg", "prize_1.png"}) {
         const QString file = data + "/" + name;
         QImageReader reader(file);
         QImage img = reader.read();
         check(!img.isNull(), "qt-images",
-              QString("%1: %2 %3x%4 %5").arg(name, QString::fromLatin1(QImageReader::imageFormat(file)))
-                  .arg(img.width()).arg(img.height()).arg(img.isNull() ? reader.errorString() : ""));
+              QString("%1: %2 %3x%4 %5")
+                  .arg(name, QString::fromLatin1(QImageReader::imageFormat(file)))
+                  .arg(img.width())
+                  .arg(img.height())
+                  .arg(img.isNull() ? reader.errorString() : ""));
     }
 
     // A 1x1 GIF, and BMP and ICO written and read back.
     static const unsigned char gif[] = {
-        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xFF,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C,
-        0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+        0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xFF, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00,
+        0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
     QImage g = QImage::fromData(gif, sizeof gif, "GIF");
     check(!g.isNull() && g.pixelColor(0, 0) == QColor(Qt::red), "qt-images",
           "GIF 1x1 pixel " + (g.isNull() ? QString("none") : g.pixelColor(0, 0).name()));
-    for (const char *fmt : {"BMP", "ICO"}) {
+    for (const char* fmt : {"BMP", "ICO"}) {
         QImage src(16, 16, QImage::Format_ARGB32);
         src.fill(QColor(0, 128, 255));
         QBuffer buf;
@@ -185,8 +181,7 @@ void checkImages(const QString &data)
     }
 }
 
-void checkFontsAndWidgets(const QString &translations)
-{
+void checkFontsAndWidgets(const QString& translations) {
     const QString family = "Noto Sans CJK SC";
     bool has = QFontDatabase::families().contains(family);
     QFont font(family, 24);
@@ -201,11 +196,11 @@ void checkFontsAndWidgets(const QString &translations)
     }
     int dark = 0;
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            dark += qGray(img.pixel(x, y)) < 128;
+        for (int x = 0; x < img.width(); ++x) dark += qGray(img.pixel(x, y)) < 128;
     check(has && QFontMetrics(font).inFont(text[0]) && dark > 50, "qt-fonts",
           QString("%1 %2, \"%3\" drew %4 dark pixels")
-              .arg(family, has ? "found" : "missing", text).arg(dark));
+              .arg(family, has ? "found" : "missing", text)
+              .arg(dark));
 
     QTranslator tr;
     bool loaded = tr.load("qtbase_zh_CN", translations);
@@ -220,27 +215,25 @@ void checkFontsAndWidgets(const QString &translations)
     check(edit.text() == "Vantori", "qt-test", "QTest typed into a QLineEdit: " + edit.text());
 }
 
-MHD_Result answer(void *, MHD_Connection *conn, const char *url, const char *, const char *,
-                  const char *, size_t *, void **)
-{
+MHD_Result answer(void*, MHD_Connection* conn, const char* url, const char*, const char*,
+                  const char*, size_t*, void**) {
     static const char body[] = "hello from libmicrohttpd";
-    MHD_Response *r = MHD_create_response_from_buffer(sizeof body - 1, (void *)body,
-                                                      MHD_RESPMEM_PERSISTENT);
+    MHD_Response* r =
+        MHD_create_response_from_buffer(sizeof body - 1, (void*)body, MHD_RESPMEM_PERSISTENT);
     MHD_add_response_header(r, "X-Url", url);
     MHD_Result ret = MHD_queue_response(conn, MHD_HTTP_OK, r);
     MHD_destroy_response(r);
     return ret;
 }
 
-void checkHttp()
-{
+void checkHttp() {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
-    MHD_Daemon *d = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ERROR_LOG, 0,
-                                     nullptr, nullptr, &answer, nullptr, MHD_OPTION_SOCK_ADDR,
-                                     &addr, MHD_OPTION_END);
+    MHD_Daemon* d =
+        MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ERROR_LOG, 0, nullptr, nullptr,
+                         &answer, nullptr, MHD_OPTION_SOCK_ADDR, &addr, MHD_OPTION_END);
     if (!d) {
         check(false, "microhttpd", "MHD_start_daemon failed");
         return;
@@ -248,7 +241,7 @@ void checkHttp()
     unsigned port = MHD_get_daemon_info(d, MHD_DAEMON_INFO_BIND_PORT)->port;
 
     QNetworkAccessManager nam;
-    QNetworkReply *reply =
+    QNetworkReply* reply =
         nam.get(QNetworkRequest(QUrl(QString("http://127.0.0.1:%1/smoke").arg(port))));
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -260,20 +253,21 @@ void checkHttp()
     MHD_stop_daemon(d);
     check(body == "hello from libmicrohttpd" && header == "/smoke", "microhttpd",
           QString("MHD %1 on 127.0.0.1:%2, QtNetwork GET /smoke -> \"%3\"; stopped")
-              .arg(MHD_get_version()).arg(port).arg(QString::fromLatin1(body)));
+              .arg(MHD_get_version())
+              .arg(port)
+              .arg(QString::fromLatin1(body)));
 }
 
-void checkXml()
-{
+void checkXml() {
     const char utf8[] = "<?xml version='1.0' encoding='UTF-8'?><r>\xE6\x8A\xBD\xE5\xA5\x96</r>";
     const char latin2[] = "<?xml version='1.0' encoding='ISO-8859-2'?><r>\xB1</r>";
     std::string got[2];
     int i = 0;
-    for (const char *doc : {utf8, latin2}) {
+    for (const char* doc : {utf8, latin2}) {
         xmlDocPtr d = xmlReadMemory(doc, int(std::strlen(doc)), "smoke.xml", nullptr, 0);
         if (d) {
-            xmlChar *s = xmlNodeGetContent(xmlDocGetRootElement(d));
-            got[i] = reinterpret_cast<const char *>(s);
+            xmlChar* s = xmlNodeGetContent(xmlDocGetRootElement(d));
+            got[i] = reinterpret_cast<const char*>(s);
             xmlFree(s);
             xmlFreeDoc(d);
         }
@@ -288,10 +282,9 @@ void checkXml()
                    QString::fromStdString(got[1])));
 }
 
-void checkWorkbooks(const QString &data, const QString &tmp)
-{
+void checkWorkbooks(const QString& data, const QString& tmp) {
     const QString xls = data + "/titles_in_order.xls";
-    const void *h = nullptr;
+    const void* h = nullptr;
     std::string cell;
     int rc = freexl_open(QDir::toNativeSeparators(xls).toLocal8Bit().constData(), &h);
     if (rc == FREEXL_OK) {
@@ -307,8 +300,8 @@ void checkWorkbooks(const QString &data, const QString &tmp)
               .arg(freexl_version(), QString::fromStdString(cell)));
 
     const QByteArray path = QDir::toNativeSeparators(tmp + "/smoke.xlsx").toLocal8Bit();
-    lxw_workbook *wb = workbook_new(path.constData());
-    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+    lxw_workbook* wb = workbook_new(path.constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, nullptr);
     worksheet_write_string(ws, 0, 0, "\xE5\xBC\xA0\xE4\xB8\x89", nullptr);
     worksheet_write_number(ws, 0, 1, 13800138000.0, nullptr);
     lxw_error werr = workbook_close(wb);
@@ -318,27 +311,25 @@ void checkWorkbooks(const QString &data, const QString &tmp)
     // libzip reads the workbook back: the shared strings must hold the name.
     std::string strings;
     int zerr = 0;
-    zip_t *z = zip_open(path.constData(), ZIP_RDONLY, &zerr);
+    zip_t* z = zip_open(path.constData(), ZIP_RDONLY, &zerr);
     zip_int64_t entries = z ? zip_get_num_entries(z, 0) : -1;
     if (z) {
         zip_stat_t st;
         if (zip_stat(z, "xl/sharedStrings.xml", 0, &st) == 0) {
-            zip_file_t *f = zip_fopen(z, "xl/sharedStrings.xml", 0);
+            zip_file_t* f = zip_fopen(z, "xl/sharedStrings.xml", 0);
             strings.resize(st.size);
-            if (f && zip_fread(f, strings.data(), st.size) != zip_int64_t(st.size))
-                strings.clear();
-            if (f)
-                zip_fclose(f);
+            if (f && zip_fread(f, strings.data(), st.size) != zip_int64_t(st.size)) strings.clear();
+            if (f) zip_fclose(f);
         }
         zip_close(z);
     }
     check(strings.find("\xE5\xBC\xA0\xE4\xB8\x89") != std::string::npos, "libzip",
           QString("libzip %1 opened smoke.xlsx: %2 entries, shared strings have the name")
-              .arg(zip_libzip_version()).arg(entries));
+              .arg(zip_libzip_version())
+              .arg(entries));
 }
 
-void checkSodium()
-{
+void checkSodium() {
     unsigned char out[32];
     const unsigned char abc[] = "abc";
     bool init = sodium_init() >= 0;
@@ -346,33 +337,36 @@ void checkSodium()
     char hexOut[65];
     sodium_bin2hex(hexOut, sizeof hexOut, out, sizeof out);
     uint32_t r = randombytes_uniform(100);
-    check(init && std::strcmp(hexOut, "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068"
-                                      "d52319") == 0 && r < 100,
-          "libsodium", QString("%1: BLAKE2b-256(\"abc\") = %2…, random draw %3")
-                           .arg(sodium_version_string(), QString(hexOut).left(16)).arg(r));
+    check(init &&
+              std::strcmp(hexOut,
+                          "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068"
+                          "d52319") == 0 &&
+              r < 100,
+          "libsodium",
+          QString("%1: BLAKE2b-256(\"abc\") = %2…, random draw %3")
+              .arg(sodium_version_string(), QString(hexOut).left(16))
+              .arg(r));
 }
 
-void checkQr()
-{
-    QRcode *qr = QRcode_encodeString("https://127.0.0.1/\xE6\x8A\xBD\xE5\xA5\x96", 0,
-                                     QR_ECLEVEL_M, QR_MODE_8, 1);
+void checkQr() {
+    QRcode* qr = QRcode_encodeString("https://127.0.0.1/\xE6\x8A\xBD\xE5\xA5\x96", 0, QR_ECLEVEL_M,
+                                     QR_MODE_8, 1);
     bool ok = qr && qr->width == 17 + 4 * qr->version && (qr->data[0] & 1);
     check(ok, "qrencode",
           qr ? QString("version %1, %2x%2 modules").arg(qr->version).arg(qr->width) : "failed");
-    if (qr)
-        QRcode_free(qr);
+    if (qr) QRcode_free(qr);
 }
 
-void checkCharset()
-{
+void checkCharset() {
     // A longer Chinese sentence in GB18030, converted by the shim.
-    const std::string utf8 = "\xE4\xBB\x8A\xE5\xB9\xB4\xE7\x9A\x84\xE5\xB9\xB4\xE4\xBC\x9A\xE6"
-                             "\x8A\xBD\xE5\xA5\x96\xE5\xBC\x80\xE5\xA7\x8B\xE4\xBA\x86\xEF\xBC"
-                             "\x8C\xE8\xAF\xB7\xE5\xA4\xA7\xE5\xAE\xB6\xE5\x88\xB0\xE5\x89\x8D"
-                             "\xE5\x8F\xB0\xE9\xA2\x86\xE5\x8F\x96\xE5\xA5\x96\xE5\x93\x81\xE3"
-                             "\x80\x82\xE4\xB8\x80\xE7\xAD\x89\xE5\xA5\x96\xE4\xB8\x89\xE5\x90"
-                             "\x8D\xEF\xBC\x8C\xE4\xBA\x8C\xE7\xAD\x89\xE5\xA5\x96\xE4\xBA\x94"
-                             "\xE5\x90\x8D\xE3\x80\x82";
+    const std::string utf8 =
+        "\xE4\xBB\x8A\xE5\xB9\xB4\xE7\x9A\x84\xE5\xB9\xB4\xE4\xBC\x9A\xE6"
+        "\x8A\xBD\xE5\xA5\x96\xE5\xBC\x80\xE5\xA7\x8B\xE4\xBA\x86\xEF\xBC"
+        "\x8C\xE8\xAF\xB7\xE5\xA4\xA7\xE5\xAE\xB6\xE5\x88\xB0\xE5\x89\x8D"
+        "\xE5\x8F\xB0\xE9\xA2\x86\xE5\x8F\x96\xE5\xA5\x96\xE5\x93\x81\xE3"
+        "\x80\x82\xE4\xB8\x80\xE7\xAD\x89\xE5\xA5\x96\xE4\xB8\x89\xE5\x90"
+        "\x8D\xEF\xBC\x8C\xE4\xBA\x8C\xE7\xAD\x89\xE5\xA5\x96\xE4\xBA\x94"
+        "\xE5\x90\x8D\xE3\x80\x82";
     std::string gb = convert("GB18030", "UTF-8", utf8).out;
     uchardet_t u = uchardet_new();
     uchardet_handle_data(u, gb.data(), gb.size());
@@ -383,34 +377,33 @@ void checkCharset()
           QString("%1 GB18030 bytes detected as %2").arg(gb.size()).arg(cs.c_str()));
 }
 
-void checkAudio(const QString &data, const QString &tmp)
-{
+void checkAudio(const QString& data, const QString& tmp) {
     SDL_SetMainReady();
     bool init = SDL_Init(SDL_INIT_AUDIO) == 0;
-    const char *driver = init ? SDL_GetCurrentAudioDriver() : SDL_GetError();
+    const char* driver = init ? SDL_GetCurrentAudioDriver() : SDL_GetError();
     const int wanted = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC;
     bool codecs = (Mix_Init(wanted) & wanted) == wanted;
     bool open = init && Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) == 0;
     QStringList names;
-    for (int i = 0; i < Mix_GetNumMusicDecoders(); ++i)
-        names << Mix_GetMusicDecoder(i);
-    Mix_Music *m = open ? Mix_LoadMUS(QDir::toNativeSeparators(data + "/default.mp3")
-                                          .toUtf8().constData())
-                        : nullptr;
+    for (int i = 0; i < Mix_GetNumMusicDecoders(); ++i) names << Mix_GetMusicDecoder(i);
+    Mix_Music* m =
+        open ? Mix_LoadMUS(QDir::toNativeSeparators(data + "/default.mp3").toUtf8().constData())
+             : nullptr;
     bool mp3 = m && Mix_GetMusicType(m) == MUS_MP3;
     bool played = m && Mix_PlayMusic(m, 0) == 0;
     SDL_Delay(300);
     bool playing = played && Mix_PlayingMusic();
     Mix_HaltMusic();
-    const SDL_version *v = Mix_Linked_Version();
+    const SDL_version* v = Mix_Linked_Version();
     check(codecs && open && mp3 && playing, "sdl2-mixer",
           QString("SDL_mixer %1.%2.%3 on audio driver %4, decoders %5; default.mp3 %6")
-              .arg(v->major).arg(v->minor).arg(v->patch).arg(driver, names.join(' '),
+              .arg(v->major)
+              .arg(v->minor)
+              .arg(v->patch)
+              .arg(driver, names.join(' '),
                    playing ? "played" : (m ? "loaded but not played" : Mix_GetError())));
-    if (m)
-        Mix_FreeMusic(m);
-    if (open)
-        Mix_CloseAudio();
+    if (m) Mix_FreeMusic(m);
+    if (open) Mix_CloseAudio();
     Mix_Quit();
     SDL_Quit();
 
@@ -434,17 +427,15 @@ void checkAudio(const QString &data, const QString &tmp)
           QString("tag of a copy of default.mp3: %1 frames, pictures removed").arg(frames));
 }
 
-} // namespace
+}  // namespace
 
-TEST(Smoke, GoogleTestAndMock)
-{
+TEST(Smoke, GoogleTestAndMock) {
     std::vector<int> v{1, 2, 3};
     EXPECT_EQ(v.size(), 3u);
     EXPECT_THAT(v, ::testing::ElementsAre(1, 2, 3));
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     // The offscreen platform reads fonts from Qt's own folder unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR"))
         qputenv("QT_QPA_FONTDIR", qgetenv("WINDIR") + "\\Fonts");
