@@ -466,3 +466,29 @@ int DrawEngine::ChooseDrawKeyField() {
     data_.SetFieldType(best, false);
     return best;
 }
+
+bool DrawEngine::ChooseNextPrize(bool forward) {
+    if (!round_ || round_->state != RoundState::kPrize || round_->redraw > 0 ||
+        redrawPending_ > 0 || cursor_ >= queue_.size())
+        return false;
+    auto undrawn = [this](const Prize* p) { return p && data_.WinnerCount(p->id) < p->count; };
+    const auto first = queue_.begin() + std::ptrdiff_t(cursor_);
+    if (std::count_if(first, queue_.end(), undrawn) < 2) return false;
+    // The current prize goes to the end of what is left (or the last comes to the front), so
+    // stepping on visits every prize once.
+    do {
+        if (forward)
+            std::rotate(first, first + 1, queue_.end());
+        else
+            std::rotate(first, queue_.end() - 1, queue_.end());
+    } while (!undrawn(*first));
+    const Prize* chosen = *first;
+    SetCurrentPrize(*round_, chosen->id);
+    poolPrize_ = -1;  // built anew, as the replay does after the choice
+    SwitchPool(chosen);
+    ComputeRound();
+    round_->selection.clear();
+    SyncRemaining();
+    if (show_) show_->ChoosePrize(chosen->id, chosen->name);
+    return true;
+}

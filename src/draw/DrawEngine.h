@@ -96,6 +96,10 @@ class DrawEngine {
     // the record is removed and saved, the name struck through, and the next step leads to a
     // redraw round for every voided place. False when there is nothing to void there.
     bool VoidWinner(int index);
+    // On the prize screen: the next (forward) or the last (back) prize still to be drawn comes
+    // up instead of the current one, which keeps its place in the running order; told to the
+    // record. False when nothing else is left to choose or the screen is not a prize screen.
+    bool ChooseNextPrize(bool forward);
     // Marks the next shows as rehearsals on screen; keeping nothing is the model's part.
     void SetRehearsal(bool on) { rehearsal_ = on; }
 

@@ -99,6 +99,8 @@ class Replay {
         PrizePools pools;
         int32_t poolPrize = -1;
         bool poolRepeat = false;
+        // The prize the operator chose to come next; the next round must be of it.
+        int32_t chosenPrize = -1;
         QStringList rules;  // the rules in force, one line a prize
         int rounds = 0;
         int winners = 0;
@@ -204,6 +206,7 @@ void Replay::Line(const DrawRecordReader::Line& line) {
         case Type::Paused: {
             RecordEvents::Pause e;
             RecordEvents::Read(line.event, e);
+            if (show_ && e.show == show_->id) show_->chosenPrize = -1;
             if (e.leftKeyIndex == 0) break;
             if (!show_ || e.show != show_->id) {
                 Problem(line.number, S(u"暂停记录不属于当前这一场"));
@@ -224,6 +227,22 @@ void Replay::Line(const DrawRecordReader::Line& line) {
                 show_->poolPrize = -1;
             else
                 Problem(line.number, S(u"继续记录不属于当前这一场"));
+            break;
+        }
+        case Type::Order: {
+            RecordEvents::Order e;
+            const bool complete = RecordEvents::Read(line.event, e);
+            if (!show_ || e.show != show_->id) {
+                Problem(line.number, S(u"选择奖项的记录不属于当前这一场"));
+            } else if (!complete) {
+                show_->problems.Add(S(u"选择奖项的记录不完整"));
+            } else if (show_->sealed && !show_->pools.RuleOf(e.prize)) {
+                show_->problems.Add(S(u"选择的奖项“%1”不在本场开始时的记录中").arg(e.prizeName));
+            } else {
+                // The chosen prize's pool is built anew when it comes up, as the show did.
+                show_->poolPrize = -1;
+                show_->chosenPrize = e.prize;
+            }
             break;
         }
         case Type::Unknown:
@@ -354,6 +373,9 @@ void Replay::Round(const QJsonObject& e, qint64 line) {
         show.nextKeyIndex = -1;
         return;
     }
+    if (show.chosenPrize >= 0 && r.prize != show.chosenPrize)
+        show.problems.Add(label + S(u"：不是操作员选定的下一个奖项"));
+    show.chosenPrize = -1;
     if (show.sealed) {
         // The prize's pool as the show built it when the prize came up: before this round's
         // winners were known.

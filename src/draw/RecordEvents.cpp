@@ -22,6 +22,7 @@ const QString kClearType = QStringLiteral("clear");
 const QString kEndType = QStringLiteral("end");
 const QString kPauseType = QStringLiteral("pause");
 const QString kResumeType = QStringLiteral("resume");
+const QString kOrderType = QStringLiteral("order");
 
 // Flags packed eight to a byte, lowest bit first, in base64.
 QString PackFlags(const std::vector<uint8_t>& flags) {
@@ -105,6 +106,7 @@ RecordEvents::Type RecordEvents::TypeOf(const QJsonObject& event) {
     if (type == kEndType) return Type::ShowEnd;
     if (type == kPauseType) return Type::Paused;
     if (type == kResumeType) return Type::Resumed;
+    if (type == kOrderType) return Type::Order;
     return Type::Unknown;
 }
 
@@ -205,6 +207,21 @@ QJsonObject RecordEvents::Write(const Pause& e) {
         o.insert(QStringLiteral("left_key"), ShowKeys::Hex(e.leftKey));
     }
     return o;
+}
+
+QJsonObject RecordEvents::Write(const Order& e) {
+    return QJsonObject{{Str(kType), kOrderType},
+                       {QStringLiteral("show"), e.show},
+                       {QStringLiteral("time"), e.time},
+                       {QStringLiteral("prize"), e.prize},
+                       {QStringLiteral("prize_name"), e.prizeName}};
+}
+
+bool RecordEvents::Read(const QJsonObject& event, Order& e) {
+    e.show = event.value(QStringLiteral("show")).toString();
+    e.time = event.value(QStringLiteral("time")).toString();
+    e.prizeName = event.value(QStringLiteral("prize_name")).toString();
+    return RecordFormat::ReadInt(event.value(QStringLiteral("prize")), e.prize);
 }
 
 void RecordEvents::Read(const QJsonObject& event, Pause& e) {

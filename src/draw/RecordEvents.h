@@ -36,7 +36,8 @@ class RecordEvents {
         Cleared,
         ShowEnd,
         Paused,
-        Resumed
+        Resumed,
+        Order
     };
     static Type TypeOf(const QJsonObject& event);
 
@@ -120,6 +121,14 @@ class RecordEvents {
         int32_t leftKeyIndex = 0;
         Key leftKey{};
     };
+    // On the prize screen the operator chose which prize comes next: its pool is built anew
+    // and the next round is of that prize.
+    struct Order {
+        QString show;
+        QString time;
+        int32_t prize = 0;
+        QString prizeName;
+    };
     // A show ends and reveals its secret.
     struct ShowEnd {
         QString show;
@@ -134,6 +143,7 @@ class RecordEvents {
     static QJsonObject Write(const Clear& e);
     static QJsonObject Write(const ShowEnd& e);
     static QJsonObject Write(const Pause& e);
+    static QJsonObject Write(const Order& e);
 
     // False when the commitment, the chain length (1..maxChain), the pool (at most maxPool
     // ids), the list of winners or the seal is missing or malformed. Malformed winner pairs
@@ -151,4 +161,6 @@ class RecordEvents {
     // False when the secret is missing or malformed; the show id is read either way.
     static bool Read(const QJsonObject& event, ShowEnd& e);
     static void Read(const QJsonObject& event, Pause& e);
+    // False when the prize is missing or malformed.
+    static bool Read(const QJsonObject& event, Order& e);
 };

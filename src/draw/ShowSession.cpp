@@ -62,6 +62,10 @@ void ShowSession::Resume() {
     if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Pause{id_, Now(), true, 0, {}}));
 }
 
+void ShowSession::ChoosePrize(int32_t prize, const QString& name) {
+    if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Order{id_, Now(), prize, name}));
+}
+
 void ShowSession::End() {
     if (ended_) return;
     ended_ = true;

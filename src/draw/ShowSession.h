@@ -33,6 +33,8 @@ class ShowSession {
     // rollLeft: the names were rolling on a key no round kept; the pause reveals it.
     void Pause(bool rollLeft = false);
     void Resume();
+    // The operator chose the prize that comes next.
+    void ChoosePrize(int32_t prize, const QString& name);
     // Reveals the secret; nothing more is written for this show.
     void End();
     bool Ended() const { return ended_; }

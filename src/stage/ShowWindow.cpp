@@ -74,6 +74,8 @@ RoundState& ShowWindow::Round() {
 QString ShowWindow::HelpFor(int state) {
     if (state == RoundState::kWinners)
         return QStringLiteral("按空格键或回车键继续，点击姓名可作废未到场者并补抽，按 Esc 键退出");
+    if (state == RoundState::kPrize)
+        return QStringLiteral("按空格键或回车键继续，按 Tab 键换下一个奖项，按 Esc 键退出");
     return QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
 }
 
@@ -243,6 +245,18 @@ void ShowWindow::keyPressEvent(QKeyEvent* event) {
             reject();
         else
             AskToLeave();
+        return;
+    }
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        !event->isAutoRepeat()) {
+        // The running order: Tab brings up the next prize still to draw, Shift+Tab the last.
+        const bool forward =
+            event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+        if (engine_.ChooseNextPrize(forward)) {
+            ShowHelp();
+            fullRepaint_ = true;
+            update();
+        }
         return;
     }
     if (!IsStepKey(event->key())) return;

@@ -64,6 +64,8 @@ class ShowWindow : public QDialog {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab chooses the next prize here; there is no focus to move.
+    bool focusNextPrevChild(bool) override { return false; }
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

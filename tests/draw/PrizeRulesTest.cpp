@@ -479,3 +479,79 @@ TEST(ListReplacementTest, WinnersOnTheNewListStayAndTheShowStillVerifies) {
         << report.lines.join('\n').toStdString();
     EXPECT_TRUE(party.Lines().back().contains(droppedName.toUtf8()));
 }
+
+// The running order chosen on the prize screen: the chosen prize is drawn next, every choice is
+// in the record, and the replay holds the next round to it; a forged choice is caught.
+TEST(ShowSessions, ThePrizeChosenToComeNextIsDrawnNextAndVerified) {
+    Party party(40);
+    const int32_t first = party.AddPrize("一等奖", 2, 1, 0).id;
+    const int32_t second = party.AddPrize("二等奖", 3, 1, 1).id;
+    Prize& third = party.AddPrize("研发新人奖", 2, 1, 2);
+    third.scope = Only("department", {QStringLiteral("研发部")});
+    std::vector<int32_t> seen;
+    party.host.show = [&] {
+        DrawEngine& engine = *party.engine;
+        engine.AdvanceStep();  // the first prize's screen
+        ASSERT_EQ(engine.Round()->prizeId, first);
+        ASSERT_TRUE(engine.ChooseNextPrize(false));  // back: the last prize comes up
+        seen.push_back(engine.Round()->prizeId);
+        ASSERT_TRUE(engine.ChooseNextPrize(true));  // on again: the first
+        seen.push_back(engine.Round()->prizeId);
+        ASSERT_TRUE(engine.ChooseNextPrize(true));  // and on: the second
+        seen.push_back(engine.Round()->prizeId);
+        Play(engine);
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    EXPECT_EQ(seen, (std::vector<int32_t>{third.id, first, second}));
+
+    std::vector<int32_t> drawn;
+    const QList<QByteArray> lines = party.Lines();
+    for (const QByteArray& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o["type"] == "round") drawn.push_back(o["prize"].toInt());
+    }
+    // Each prize stepped past goes to the end of what is left.
+    EXPECT_EQ(drawn, (std::vector<int32_t>{second, third.id, first}));
+    for (const auto& w : *party.data->WinnersOfPrize(third.id))
+        EXPECT_EQ(party.data->FindCandidate(w->candidate)->department, QStringLiteral("研发部"));
+    DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    ASSERT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+
+    // The last choice said the first prize, yet the second was drawn.
+    QList<QByteArray> forged = lines;
+    for (qsizetype i = forged.size() - 1; i >= 0; --i) {
+        QJsonObject o = QJsonDocument::fromJson(forged[i]).object();
+        if (o["type"] != "order" || o["prize"].toInt() != second) continue;
+        o["prize"] = first;
+        forged[i] = QJsonDocument(o).toJson(QJsonDocument::Compact);
+        break;
+    }
+    party.data->SetReadOnly(true);
+    party.Rechain(forged);
+    report = DrawVerifier::Verify(party.dir.Path());
+    EXPECT_EQ(report.outcome, DrawVerifier::kDiffers);
+    EXPECT_TRUE(report.lines.join('\n').contains(QStringLiteral("不是操作员选定的下一个奖项")))
+        << report.lines.join('\n').toStdString();
+}
+
+// Between two rounds of a prize the operator looks at another prize and comes back: the prize's
+// pool is built anew both in the show and in the replay, so the rest of it still verifies.
+TEST(ShowSessions, ComingBackToAPrizeBetweenItsRoundsStillVerifies) {
+    Party party(40);
+    const int32_t a = party.AddPrize("一等奖", 6, 3, 0).id;
+    party.AddPrize("二等奖", 3, 1, 1);
+    party.host.show = [&] {
+        DrawEngine& engine = *party.engine;
+        Play(engine, 1);       // the first round of 一等奖
+        engine.AdvanceStep();  // its second round's prize screen
+        ASSERT_EQ(engine.Round()->prizeId, a);
+        ASSERT_TRUE(engine.ChooseNextPrize(true));
+        ASSERT_TRUE(engine.ChooseNextPrize(false));
+        ASSERT_EQ(engine.Round()->prizeId, a);
+        Play(engine);
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    EXPECT_EQ(party.data->WinnerCount(a), 6);
+    const DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    EXPECT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+}

@@ -649,4 +649,34 @@ TEST_F(ShowWindowTest, MobileNumbersAreHalfHiddenOnTheProjector) {
         EXPECT_EQ(w->show, data_->FindCandidate(w->candidate)->tel);
 }
 
+// Tab on the prize screen brings up the next prize still to draw and Shift+Tab the last; other
+// screens ignore it, and the help line names it.
+TEST_F(ShowWindowTest, TabChoosesWhichPrizeComesNext) {
+    AddCandidates(10);
+    const int a = data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    const int b = data_->AddPrize("二等奖", "手机", 1, 1, QString(), 1);
+    const int c = data_->AddPrize("三等奖", "耳机", 1, 1, QString(), 2);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Tab);  // the welcome screen: nothing
+        EXPECT_EQ(State(), RoundState::kWelcome);
+        Press(w, Qt::Key_Space);
+        EXPECT_EQ(engine_->Round()->prizeId, a);
+        EXPECT_TRUE(w.Renderer().HelpText().contains(QStringLiteral("Tab")));
+        Press(w, Qt::Key_Tab);
+        EXPECT_EQ(engine_->Round()->prizeId, b);
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+        QApplication::sendEvent(&w, &back);
+        EXPECT_EQ(engine_->Round()->prizeId, a);
+        QApplication::sendEvent(&w, &back);
+        EXPECT_EQ(engine_->Round()->prizeId, c);
+        for (int i = 0; i < 2; ++i) Press(w, Qt::Key_Space);
+        EXPECT_EQ(State(), RoundState::kWinners);
+        Press(w, Qt::Key_Tab);  // not on the winners screen
+        EXPECT_EQ(engine_->Round()->prizeId, c);
+        w.reject();
+    }));
+    EXPECT_EQ(data_->WinnerCount(c), 1);
+    EXPECT_EQ(data_->WinnerCount(a), 0);
+}
+
 }  // namespace
