@@ -492,3 +492,38 @@ bool DrawEngine::ChooseNextPrize(bool forward) {
     if (show_) show_->ChoosePrize(chosen->id, chosen->name);
     return true;
 }
+
+int32_t DrawEngine::AddPrizeDuringShow(const QString& name, const QString& content, int count,
+                                       int rounds) {
+    if (!round_ || round_->state != RoundState::kPrize || round_->redraw > 0 ||
+        redrawPending_ > 0 || rehearsal_ || !show_ || name.trimmed().isEmpty() || count < 1 ||
+        rounds < 1 || rounds > count)
+        return -1;
+    int32_t index = 0;
+    for (const auto& [id, p] : data_.Prizes()) index = std::max(index, p->index + 1);
+    const int32_t id =
+        data_.AddPrize(name.trimmed(), content.trimmed(), count, rounds, QString(), index);
+    Prize* prize = data_.FindPrize(id);
+    if (!prize) return -1;
+    const bool repeat = prize->RepeatAllowed(data_.AllowRepeat());
+    pools_.AddOpenPrize(id, repeat);
+    RecordEvents::PrizeAdded added;
+    added.prize = id;
+    added.name = prize->name;
+    added.content = prize->content;
+    added.count = count;
+    added.batch = rounds;
+    added.repeat = repeat;
+    show_->AddPrize(std::move(added));
+    data_.Save(AppData::kSaveData);
+    // Drawn next: it stands where the current prize stood, which follows it.
+    cursor_ = std::min(cursor_, queue_.size());
+    queue_.insert(queue_.begin() + std::ptrdiff_t(cursor_), prize);
+    SetCurrentPrize(*round_, id);
+    poolPrize_ = -1;
+    SwitchPool(prize);
+    ComputeRound();
+    round_->selection.clear();
+    SyncRemaining();
+    return id;
+}

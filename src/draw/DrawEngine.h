@@ -100,6 +100,10 @@ class DrawEngine {
     // up instead of the current one, which keeps its place in the running order; told to the
     // record. False when nothing else is left to choose or the screen is not a prize screen.
     bool ChooseNextPrize(bool forward);
+    // 加奖 on the prize screen: a prize open to everyone who takes part, stored like any other,
+    // told to the record and drawn next. The new prize's id, or -1 when none can be added here
+    // (another screen, a redraw pending, a rehearsal, or counts out of range).
+    int32_t AddPrizeDuringShow(const QString& name, const QString& content, int count, int rounds);
     // Marks the next shows as rehearsals on screen; keeping nothing is the model's part.
     void SetRehearsal(bool on) { rehearsal_ = on; }
 

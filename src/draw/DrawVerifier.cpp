@@ -245,6 +245,27 @@ void Replay::Line(const DrawRecordReader::Line& line) {
             }
             break;
         }
+        case Type::PrizeAdded: {
+            RecordEvents::PrizeAdded e;
+            const bool complete = RecordEvents::Read(line.event, e);
+            if (!show_ || e.show != show_->id) {
+                Problem(line.number, S(u"加奖记录不属于当前这一场"));
+            } else if (!complete) {
+                show_->problems.Add(S(u"加奖的记录不完整"));
+            } else if (show_->sealed && !show_->pools.AddOpenPrize(e.prize, e.repeat)) {
+                show_->problems.Add(S(u"加奖“%1”与已有的奖项重复").arg(e.name));
+            } else {
+                // Added on the prize screen, so it is the next prize drawn, from a pool of its own.
+                show_->poolPrize = -1;
+                show_->chosenPrize = e.prize;
+                show_->rules << S(u"加奖“%1”：%2 人 %3 轮，全体参与抽奖者；%4")
+                                    .arg(e.name)
+                                    .arg(e.count)
+                                    .arg(e.batch)
+                                    .arg(e.repeat ? S(u"已中奖者可参与") : S(u"已中奖者不参与"));
+            }
+            break;
+        }
         case Type::Unknown:
             Problem(line.number, S(u"未知的记录类型"));
             break;

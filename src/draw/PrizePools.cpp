@@ -91,6 +91,15 @@ RecordEvents::Seal PrizePools::ToSeal() const {
     return RecordEvents::Seal{room_, excluded_, rules_};
 }
 
+bool PrizePools::AddOpenPrize(int32_t prize, bool repeat) {
+    if (RuleOf(prize)) return false;
+    Rule rule;
+    rule.prize = prize;
+    rule.repeat = repeat;
+    rules_.push_back(std::move(rule));
+    return true;
+}
+
 const PrizePools::Rule* PrizePools::RuleOf(int32_t prize) const {
     for (const Rule& r : rules_)
         if (r.prize == prize) return &r;

@@ -25,6 +25,8 @@ class PrizePools {
     // The same from a show's sealed start; false when the seal does not hold together.
     static bool FromSeal(const RecordEvents::Seal& seal, PrizePools& out);
     RecordEvents::Seal ToSeal() const;
+    // A prize added during the show, open to the whole room; false when it already has a rule.
+    bool AddOpenPrize(int32_t prize, bool repeat);
 
     const std::vector<int32_t>& Room() const { return room_; }
     const std::vector<int32_t>& Excluded() const { return excluded_; }

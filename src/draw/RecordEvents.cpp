@@ -23,6 +23,7 @@ const QString kEndType = QStringLiteral("end");
 const QString kPauseType = QStringLiteral("pause");
 const QString kResumeType = QStringLiteral("resume");
 const QString kOrderType = QStringLiteral("order");
+const QString kPrizeAddedType = QStringLiteral("prize_added");
 
 // Flags packed eight to a byte, lowest bit first, in base64.
 QString PackFlags(const std::vector<uint8_t>& flags) {
@@ -107,6 +108,7 @@ RecordEvents::Type RecordEvents::TypeOf(const QJsonObject& event) {
     if (type == kPauseType) return Type::Paused;
     if (type == kResumeType) return Type::Resumed;
     if (type == kOrderType) return Type::Order;
+    if (type == kPrizeAddedType) return Type::PrizeAdded;
     return Type::Unknown;
 }
 
@@ -222,6 +224,26 @@ bool RecordEvents::Read(const QJsonObject& event, Order& e) {
     e.time = event.value(QStringLiteral("time")).toString();
     e.prizeName = event.value(QStringLiteral("prize_name")).toString();
     return RecordFormat::ReadInt(event.value(QStringLiteral("prize")), e.prize);
+}
+
+QJsonObject RecordEvents::Write(const PrizeAdded& e) {
+    return QJsonObject{{Str(kType), kPrizeAddedType},       {QStringLiteral("show"), e.show},
+                       {QStringLiteral("time"), e.time},    {QStringLiteral("prize"), e.prize},
+                       {QStringLiteral("name"), e.name},    {QStringLiteral("content"), e.content},
+                       {QStringLiteral("count"), e.count},  {QStringLiteral("batch"), e.batch},
+                       {QStringLiteral("repeat"), e.repeat}};
+}
+
+bool RecordEvents::Read(const QJsonObject& event, PrizeAdded& e) {
+    e.show = event.value(QStringLiteral("show")).toString();
+    e.time = event.value(QStringLiteral("time")).toString();
+    e.name = event.value(QStringLiteral("name")).toString();
+    e.content = event.value(QStringLiteral("content")).toString();
+    e.repeat = event.value(QStringLiteral("repeat")).toBool();
+    return RecordFormat::ReadInt(event.value(QStringLiteral("prize")), e.prize) &&
+           RecordFormat::ReadInt(event.value(QStringLiteral("count")), e.count) &&
+           RecordFormat::ReadInt(event.value(QStringLiteral("batch")), e.batch) && e.count > 0 &&
+           e.batch > 0;
 }
 
 void RecordEvents::Read(const QJsonObject& event, Pause& e) {

@@ -37,7 +37,8 @@ class RecordEvents {
         ShowEnd,
         Paused,
         Resumed,
-        Order
+        Order,
+        PrizeAdded
     };
     static Type TypeOf(const QJsonObject& event);
 
@@ -129,6 +130,18 @@ class RecordEvents {
         int32_t prize = 0;
         QString prizeName;
     };
+    // A prize added during the show (加奖): drawn from everyone who takes part, by its rule on
+    // earlier winners, and sealed from here on like the prizes the show began with.
+    struct PrizeAdded {
+        QString show;
+        QString time;
+        int32_t prize = 0;
+        QString name;
+        QString content;
+        int32_t count = 0;
+        int32_t batch = 0;
+        bool repeat = false;
+    };
     // A show ends and reveals its secret.
     struct ShowEnd {
         QString show;
@@ -144,6 +157,7 @@ class RecordEvents {
     static QJsonObject Write(const ShowEnd& e);
     static QJsonObject Write(const Pause& e);
     static QJsonObject Write(const Order& e);
+    static QJsonObject Write(const PrizeAdded& e);
 
     // False when the commitment, the chain length (1..maxChain), the pool (at most maxPool
     // ids), the list of winners or the seal is missing or malformed. Malformed winner pairs
@@ -163,4 +177,6 @@ class RecordEvents {
     static void Read(const QJsonObject& event, Pause& e);
     // False when the prize is missing or malformed.
     static bool Read(const QJsonObject& event, Order& e);
+    // False when the prize, the count or the rounds are missing or malformed.
+    static bool Read(const QJsonObject& event, PrizeAdded& e);
 };

@@ -66,6 +66,17 @@ void ShowSession::ChoosePrize(int32_t prize, const QString& name) {
     if (!ended_) record_.Append(RecordEvents::Write(RecordEvents::Order{id_, Now(), prize, name}));
 }
 
+void ShowSession::AddPrize(RecordEvents::PrizeAdded added) {
+    if (ended_) return;
+    added.show = id_;
+    added.time = Now();
+    RecordEvents::PrizeRule rule;
+    rule.prize = added.prize;
+    rule.repeat = added.repeat;
+    seal_.prizes.push_back(std::move(rule));
+    record_.Append(RecordEvents::Write(added));
+}
+
 void ShowSession::End() {
     if (ended_) return;
     ended_ = true;

@@ -35,6 +35,8 @@ class ShowSession {
     void Resume();
     // The operator chose the prize that comes next.
     void ChoosePrize(int32_t prize, const QString& name);
+    // A prize added during the show: written, and part of what the show covers from now on.
+    void AddPrize(RecordEvents::PrizeAdded added);
     // Reveals the secret; nothing more is written for this show.
     void End();
     bool Ended() const { return ended_; }

@@ -18,6 +18,7 @@
 #include "model/Winner.h"
 #include "show/PromptPainter.h"
 #include "show/ShowScreens.h"
+#include "stage/AddPrizeDialog.h"
 #include "ui/Ui.h"
 
 ShowWindow::ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent)
@@ -75,7 +76,8 @@ QString ShowWindow::HelpFor(int state) {
     if (state == RoundState::kWinners)
         return QStringLiteral("按空格键或回车键继续，点击姓名可作废未到场者并补抽，按 Esc 键退出");
     if (state == RoundState::kPrize)
-        return QStringLiteral("按空格键或回车键继续，按 Tab 键换下一个奖项，按 Esc 键退出");
+        return QStringLiteral(
+            "按空格键或回车键继续，按 Tab 键换下一个奖项，按 A 键加奖，按 Esc 键退出");
     return QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
 }
 
@@ -259,6 +261,11 @@ void ShowWindow::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
+    if (event->key() == Qt::Key_A && !event->isAutoRepeat() &&
+        Round().state == RoundState::kPrize) {
+        AddPrize();
+        return;
+    }
     if (!IsStepKey(event->key())) return;
     // A held key is one deliberate press, not a run of steps.
     if (keys_.Press(event->key(), event->timestamp(), event->isAutoRepeat())) Step();
@@ -318,6 +325,23 @@ void ShowWindow::AskToVoid(int index) {
     OpenPrompt(ShowPrompt{
         QStringLiteral("%1 未到场，作废并补抽？").arg(round.selection[size_t(index)].Shown()),
         QStringLiteral("作废后将为该名额补抽 1 人"), false});
+}
+
+void ShowWindow::AddPrize() {
+    if (Round().rehearsal) {
+        Ui::Tell(this, QStringLiteral("彩排时不能加奖。"), Ui::Icon::Information);
+        return;
+    }
+    AddPrizeDialog dialog(this);
+    if (Ui::Exec(dialog) != QDialog::Accepted) return;
+    if (engine_.AddPrizeDuringShow(dialog.Name(), dialog.Content(), dialog.Count(),
+                                   dialog.Rounds()) < 0)
+        return;
+    ShowHelp();
+    fullRepaint_ = true;
+    update();
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
 }
 
 void ShowWindow::AskToLeave() {

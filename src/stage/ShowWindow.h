@@ -42,6 +42,8 @@ class ShowWindow : public QDialog {
     void Step();
     // Asks on the show whether the winner of selection entry index is absent; Yes voids it.
     void AskToVoid(int index);
+    // 加奖: asks for the prize in a small dialog over the show; it is drawn next.
+    void AddPrize();
     // Asks on the show whether to leave it; Yes leaves.
     void AskToLeave();
     // The open question, if any, and its answer as the keys and clicks give it.

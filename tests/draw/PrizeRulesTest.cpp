@@ -555,3 +555,53 @@ TEST(ShowSessions, ComingBackToAPrizeBetweenItsRoundsStillVerifies) {
     const DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
     EXPECT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
 }
+
+// 加奖: a prize added on the prize screen is stored, drawn next from everyone, sealed into the
+// show so leaving and coming back resumes the same show, and verified; the record without the
+// addition does not verify. Elsewhere, or malformed, nothing is added.
+TEST(ShowSessions, APrizeAddedDuringTheShowIsDrawnNextAndVerified) {
+    Party party(30);
+    const int32_t first = party.AddPrize("一等奖", 2, 1, 0).id;
+    int32_t added = -1;
+    QString fingerprint;
+    party.host.show = [&] {
+        DrawEngine& engine = *party.engine;
+        fingerprint = engine.Round()->fingerprint;
+        EXPECT_EQ(engine.AddPrizeDuringShow("特别奖", "", 1, 1), -1);  // the welcome screen
+        engine.AdvanceStep();
+        EXPECT_EQ(engine.AddPrizeDuringShow(" ", "", 1, 1), -1);
+        EXPECT_EQ(engine.AddPrizeDuringShow("特别奖", "", 2, 3), -1);
+        added =
+            engine.AddPrizeDuringShow(QStringLiteral("总经理特别奖"), QStringLiteral("红包"), 3, 1);
+        ASSERT_GE(added, 0);
+        EXPECT_EQ(engine.Round()->prizeId, added);
+        EXPECT_EQ(engine.Round()->batchSize, 3);
+        Play(engine, 1);  // its round, then leave
+    };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    ASSERT_TRUE(party.engine->HasPausedShow());
+    EXPECT_EQ(party.engine->PausedFingerprint(), fingerprint);
+    EXPECT_EQ(AppData(party.dir.Path()).FindPrize(added)->name, QStringLiteral("总经理特别奖"));
+    party.host.show = [&] { Play(*party.engine); };
+    ASSERT_TRUE(party.engine->StartDraw(party.host));
+    EXPECT_EQ(party.data->WinnerCount(added), 3);
+    EXPECT_EQ(party.data->WinnerCount(first), 2);
+
+    const QList<QByteArray> lines = party.Lines();
+    QStringList types;
+    for (const QByteArray& line : lines)
+        types << QJsonDocument::fromJson(line).object()["type"].toString();
+    EXPECT_EQ(types,
+              QStringList({"show", "prize_added", "round", "pause", "resume", "round", "end"}));
+    DrawVerifier::Report report = DrawVerifier::Verify(party.dir.Path());
+    ASSERT_EQ(report.outcome, DrawVerifier::kPassed) << report.lines.join('\n').toStdString();
+    EXPECT_TRUE(report.lines.join('\n').contains(QStringLiteral("加奖“总经理特别奖”：3 人 1 轮")))
+        << report.lines.join('\n').toStdString();
+
+    QList<QByteArray> forged = lines;
+    forged.removeAt(1);
+    party.data->SetReadOnly(true);
+    party.Rechain(forged);
+    report = DrawVerifier::Verify(party.dir.Path());
+    EXPECT_EQ(report.outcome, DrawVerifier::kDiffers);
+}

@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,7 +21,9 @@
 #include "draw/RoundState.h"
 #include "draw/ShowHost.h"
 #include "model/AppData.h"
+#include "model/Prize.h"
 #include "show/PromptPainter.h"
+#include "stage/AddPrizeDialog.h"
 #include "stage/DesignToolbox.h"
 #include "stage/DesignWindow.h"
 #include "stage/ShowWindow.h"
@@ -41,10 +46,12 @@ class ScriptHost : public ShowHost {
     void RunShow() override {
         ShowWindow window(data_, engine_);
         fake_.onExec = [this](QDialog& d) {
-            auto& w = static_cast<ShowWindow&>(d);
-            w.show();
+            auto* w = dynamic_cast<ShowWindow*>(&d);
+            // A dialog the show opens over itself goes to the test's own answer.
+            if (!w) return dialogs ? dialogs(d) : int(QDialog::Rejected);
+            w->show();
             QApplication::processEvents();  // queued music start, first paint
-            if (script) script(w);
+            if (script) script(*w);
             return d.result();
         };
         result = Ui::Exec(window);
@@ -52,6 +59,7 @@ class ScriptHost : public ShowHost {
     }
 
     std::function<void(ShowWindow&)> script;
+    std::function<int(QDialog&)> dialogs;
     int result = -1;
     bool ran = false;
 
@@ -126,6 +134,7 @@ class ShowWindowTest : public ::testing::Test {
     bool Run(const std::function<void(ShowWindow&)>& script) {
         ScriptHost host(*data_, *engine_, fake_);
         host.script = script;
+        host.dialogs = dialogs_;
         const bool started = engine_->StartDraw(host);
         hostResult_ = host.result;
         return started && host.ran;
@@ -137,6 +146,7 @@ class ShowWindowTest : public ::testing::Test {
     std::unique_ptr<AppData> data_;
     std::unique_ptr<DrawEngine> engine_;
     int hostResult_ = -1;
+    std::function<int(QDialog&)> dialogs_;  // answers the dialogs a show opens
 };
 
 TEST_F(ShowWindowTest, OpensOverThePrimaryScreenAndGoesOnWithoutMusic) {
@@ -677,6 +687,36 @@ TEST_F(ShowWindowTest, TabChoosesWhichPrizeComesNext) {
     }));
     EXPECT_EQ(data_->WinnerCount(c), 1);
     EXPECT_EQ(data_->WinnerCount(a), 0);
+}
+
+// A on the prize screen opens 加奖 over the show; the prize given is the one on screen next.
+TEST_F(ShowWindowTest, APrizeIsAddedFromTheShow) {
+    AddCandidates(10);
+    data_->AddPrize("一等奖", "电脑", 1, 1, QString(), 0);
+    dialogs_ = [](QDialog& d) {
+        auto* dialog = dynamic_cast<AddPrizeDialog*>(&d);
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog) return int(QDialog::Rejected);
+        dialog->NameEdit()->setText(QStringLiteral("总经理特别奖"));
+        dialog->CountBox()->setValue(2);
+        dialog->RoundsBox()->setValue(3);  // more rounds than winners: told, still open
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog->result(), 0);
+        dialog->RoundsBox()->setValue(1);
+        QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        return dialog->result();
+    };
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        EXPECT_TRUE(w.Renderer().HelpText().contains(QStringLiteral("按 A 键加奖")));
+        Press(w, Qt::Key_A);
+        const Prize* added = data_->FindPrize(engine_->Round()->prizeId);
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->name, QStringLiteral("总经理特别奖"));
+        EXPECT_EQ(engine_->Round()->batchSize, 2);
+        w.reject();
+    }));
+    EXPECT_TRUE(fake_.MessageTexts().contains(QStringLiteral("轮数不能多于中奖人数。")));
 }
 
 }  // namespace
