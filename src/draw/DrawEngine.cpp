@@ -143,7 +143,12 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
 
     // Each prize draws from its own pool: who takes part, passes its scope and its rule on
     // earlier winners.
-    pools_ = PrizePools::FromModel(data_, queue_);
+    pools_ = PrizePools::FromModel(data_, queue_, PresentFilter());
+    if (pools_.PresentOnly() && pools_.Room().empty()) {
+        ClearQueueAndPool();
+        data_.SetDrawStatus(kNobodyPresent, QString());
+        return false;
+    }
     for (const Prize* p : queue_) {
         if (p->count > data_.WinnerCount(p->id) && p->scope.Limits() &&
             pools_.MemberCount(p->id) == 0) {
@@ -186,6 +191,13 @@ bool DrawEngine::ValidateDraw(ShowHost& host) {
         shortage = shortOfOne;
     else if (withoutRepeats < slotsWithoutRepeats)
         shortage = ShowHost::Shortage{slotsWithoutRepeats, withoutRepeats, QString()};
+    if (pools_.PresentOnly() &&
+        !host.ConfirmPresent(int64_t(pools_.Room().size()),
+                             int64_t(pools_.Room().size() + pools_.Absent().size()))) {
+        ClearQueueAndPool();
+        data_.SetDrawStatus(kOperatorDeclined, QString());
+        return false;
+    }
     if (shortage && !host.AskToContinue(*shortage)) {
         ClearQueueAndPool();
         data_.SetDrawStatus(kOperatorDeclined, QString());
@@ -206,6 +218,18 @@ std::unique_ptr<RoundState> DrawEngine::NewRoundState(const AppData& data) {
     auto round = std::make_unique<RoundState>();
     round->title = data.Title();
     return round;
+}
+
+std::function<bool(int32_t)> DrawEngine::PresentFilter() const {
+    if (!data_.CheckIn().LimitsToPresent()) return {};
+    // A show that began keeps the people it began with: a guest checking in during a pause
+    // does not change the show the room photographed.
+    if (session_ && !session_->Ended() && session_->Sealed().presentOnly) {
+        const std::vector<int32_t>& room = session_->Sealed().room;
+        return [&room](int32_t id) { return std::binary_search(room.begin(), room.end(), id); };
+    }
+    const CheckInLog& log = data_.CheckIns();
+    return [&log](int32_t id) { return log.Contains(id); };
 }
 
 std::unordered_set<int32_t> DrawEngine::WinnerIds() const {

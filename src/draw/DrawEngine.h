@@ -41,6 +41,8 @@ class DrawEngine {
         kOperatorDeclined = -8,
         // A prize whose scope admits nobody who takes part; the detail is its name.
         kNoneInScope = -9,
+        // Only people checked in take part, and nobody has checked in.
+        kNobodyPresent = -10,
     };
 
     // Keeps the draw record of the model's folder from now on, the model's removals included.
@@ -137,6 +139,8 @@ class DrawEngine {
     // The round's copy of what the status line shows of the pool.
     void SyncRemaining();
     std::unordered_set<int32_t> WinnerIds() const;
+    // Who may be in the room when only those checked in take part; empty otherwise.
+    std::function<bool(int32_t)> PresentFilter() const;
     // Builds the pool of a prize when it comes up (nothing when it is up already).
     void SwitchPool(const Prize* prize);
     RecordEvents::ShowStart ShowStartEvent() const;

@@ -455,6 +455,10 @@ void Replay::DescribeRules(const RecordEvents::ShowStart& start, Show& show) {
     const RecordEvents::Seal& seal = *start.seal;
     if (!seal.excluded.empty())
         show.rules << S(u"不参与抽奖：%1 人").arg(static_cast<qint64>(seal.excluded.size()));
+    if (seal.presentOnly)
+        show.rules << S(u"只有已签到的人参加：%1 人（未签到 %2 人）")
+                          .arg(static_cast<qint64>(seal.room.size()))
+                          .arg(static_cast<qint64>(seal.absent.size()));
     for (const RecordEvents::PrizeRule& rule : seal.prizes) {
         PrizeScope scope;
         if (rule.limited) scope = PrizeScope{rule.field, rule.mode, rule.values};

@@ -32,13 +32,17 @@ FieldClasses Classify(const std::vector<const Candidate*>& room, bool group) {
 
 }  // namespace
 
-PrizePools PrizePools::FromModel(const AppData& data, const std::vector<Prize*>& prizes) {
+PrizePools PrizePools::FromModel(const AppData& data, const std::vector<Prize*>& prizes,
+                                 const std::function<bool(int32_t)>& present) {
     PrizePools pools;
+    pools.presentOnly_ = bool(present);
     std::vector<const Candidate*> room;
     room.reserve(data.CandidateMap().size());
     for (const auto& [id, c] : data.CandidateMap()) {
         if (c->excluded) {
             pools.excluded_.push_back(id);
+        } else if (present && !present(id)) {
+            pools.absent_.push_back(id);
         } else {
             pools.room_.push_back(id);
             room.push_back(c);
@@ -83,12 +87,14 @@ bool PrizePools::FromSeal(const RecordEvents::Seal& seal, PrizePools& out) {
         if (r.limited && r.members.size() != seal.room.size()) return false;
     out.room_ = seal.room;
     out.excluded_ = seal.excluded;
+    out.presentOnly_ = seal.presentOnly;
+    out.absent_ = seal.absent;
     out.rules_ = seal.prizes;
     return true;
 }
 
 RecordEvents::Seal PrizePools::ToSeal() const {
-    return RecordEvents::Seal{room_, excluded_, rules_};
+    return RecordEvents::Seal{room_, excluded_, rules_, presentOnly_, absent_};
 }
 
 bool PrizePools::AddOpenPrize(int32_t prize, bool repeat) {
@@ -107,7 +113,7 @@ const PrizePools::Rule* PrizePools::RuleOf(int32_t prize) const {
 }
 
 bool PrizePools::AnyRule(bool globalRepeat) const {
-    if (!excluded_.empty()) return true;
+    if (!excluded_.empty() || presentOnly_) return true;
     return std::any_of(rules_.begin(), rules_.end(),
                        [&](const Rule& r) { return r.limited || r.repeat != globalRepeat; });
 }

@@ -21,7 +21,9 @@ class PrizePools {
     PrizePools() = default;
     // The room and the rules of the prizes as they stand in the model; globalRepeat is the
     // AllowRepeat rule that prizes without one of their own follow.
-    static PrizePools FromModel(const AppData& data, const std::vector<Prize*>& prizes);
+    // present, when given, admits only those it names to the room (the rest are absent).
+    static PrizePools FromModel(const AppData& data, const std::vector<Prize*>& prizes,
+                                const std::function<bool(int32_t)>& present = {});
     // The same from a show's sealed start; false when the seal does not hold together.
     static bool FromSeal(const RecordEvents::Seal& seal, PrizePools& out);
     RecordEvents::Seal ToSeal() const;
@@ -30,6 +32,8 @@ class PrizePools {
 
     const std::vector<int32_t>& Room() const { return room_; }
     const std::vector<int32_t>& Excluded() const { return excluded_; }
+    bool PresentOnly() const { return presentOnly_; }
+    const std::vector<int32_t>& Absent() const { return absent_; }
     // Null for a prize the show did not start with.
     const Rule* RuleOf(int32_t prize) const;
     // Whether any prize has a rule of its own or anybody is left out: without, every prize
@@ -50,4 +54,6 @@ class PrizePools {
     std::vector<int32_t> room_;
     std::vector<int32_t> excluded_;
     std::vector<Rule> rules_;
+    bool presentOnly_ = false;
+    std::vector<int32_t> absent_;
 };

@@ -58,9 +58,15 @@ QJsonObject WriteSeal(const RecordEvents::Seal& seal) {
         }
         prizes.append(rule);
     }
-    return QJsonObject{{QStringLiteral("room"), RecordFormat::PoolRuns(seal.room)},
-                       {QStringLiteral("excluded"), RecordFormat::PoolRuns(seal.excluded)},
-                       {QStringLiteral("prizes"), prizes}};
+    QJsonObject o{{QStringLiteral("room"), RecordFormat::PoolRuns(seal.room)},
+                  {QStringLiteral("excluded"), RecordFormat::PoolRuns(seal.excluded)},
+                  {QStringLiteral("prizes"), prizes}};
+    // Only when set, so the seals of older shows read and hash as they always did.
+    if (seal.presentOnly) {
+        o.insert(QStringLiteral("present_only"), true);
+        o.insert(QStringLiteral("absent"), RecordFormat::PoolRuns(seal.absent));
+    }
+    return o;
 }
 
 bool ReadSeal(const QJsonValue& value, size_t maxPool, RecordEvents::Seal& seal) {
@@ -69,6 +75,11 @@ bool ReadSeal(const QJsonValue& value, size_t maxPool, RecordEvents::Seal& seal)
     if (!RecordFormat::ReadPoolRuns(o.value(QStringLiteral("room")), seal.room, maxPool) ||
         !RecordFormat::ReadPoolRuns(o.value(QStringLiteral("excluded")), seal.excluded, maxPool) ||
         !o.value(QStringLiteral("prizes")).isArray())
+        return false;
+    seal.presentOnly = o.value(QStringLiteral("present_only")).toBool(false);
+    seal.absent.clear();
+    if (seal.presentOnly &&
+        !RecordFormat::ReadPoolRuns(o.value(QStringLiteral("absent")), seal.absent, maxPool))
         return false;
     const QJsonArray prizes = o.value(QStringLiteral("prizes")).toArray();
     // A hostile record must not make the replay hold a bitmap per prize for millions of them.

@@ -66,6 +66,10 @@ class RecordEvents {
         std::vector<int32_t> room;
         std::vector<int32_t> excluded;
         std::vector<PrizeRule> prizes;
+        // Only people checked in took part: absent lists those who would have but had not
+        // checked in when the show began. Shows before check-in have neither.
+        bool presentOnly = false;
+        std::vector<int32_t> absent;
     };
     // A show begins: its commitment before the first roll, its rules, pool and prizes, and the
     // winners that stood when it began.

@@ -19,6 +19,12 @@ class ShowHost {
     virtual ~ShowHost() = default;
     // True only when the operator answered Yes.
     virtual bool AskToContinue(const Shortage& shortage) = 0;
+    // Only those checked in take part: present of everyone who could; true to start.
+    virtual bool ConfirmPresent(int64_t present, int64_t everyone) {
+        (void)present;
+        (void)everyone;
+        return true;
+    }
     // Runs the show until the operator leaves it.
     virtual void RunShow() = 0;
 };

@@ -37,6 +37,7 @@ void ShowSession::Begin(RecordEvents::ShowStart start) {
 
 bool ShowSession::Covers(const RecordEvents::Seal& seal) const {
     if (seal.room != seal_.room || seal.excluded != seal_.excluded ||
+        seal.presentOnly != seal_.presentOnly || seal.absent != seal_.absent ||
         seal.prizes.size() != seal_.prizes.size())
         return false;
     for (size_t i = 0; i < seal.prizes.size(); ++i)

@@ -46,6 +46,7 @@ class ShowSession {
     // "ABCD EF01 2345 6789", of the commitment to the key and the rules.
     QString Fingerprint() const;
     const ShowKeys::Key& SealedCommitment() const { return sealed_; }
+    const RecordEvents::Seal& Sealed() const { return seal_; }
 
     // The next rolling screen's key; rounds count across pauses.
     ShowKeys::Key NextRoundKey();

@@ -41,6 +41,7 @@ AppData::AppData(const QString& programDir) : AppData(programDir, programDir) {}
 AppData::AppData(const QString& shareDir, const QString& dataDir)
     : programDir_(WithSlash(shareDir)), dataDir_(WithSlash(dataDir)) {
     if (dataDir_.isEmpty()) readOnly_ = true;
+    checkIns_ = std::make_unique<CheckInLog>(readOnly_ ? QString() : CheckInLogPath());
     Load();
 }
 

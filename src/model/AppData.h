@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "model/Candidate.h"
+#include "model/CheckInLog.h"
+#include "model/CheckInSettings.h"
 #include "model/DesignSymbol.h"
 #include "model/MediaList.h"
 #include "model/Prize.h"
@@ -175,6 +177,13 @@ class AppData {
     void SetStopSoundFile(const QString& path) { stopSoundFile_ = path; }
     QString StopSoundPath() const;
     // Mobile numbers shown on the projector keep their first three and last four digits only.
+    CheckInSettings& CheckIn() { return checkIn_; }
+    const CheckInSettings& CheckIn() const { return checkIn_; }
+    // Who has checked in (the file beside data.xml; in memory alone for a read-only model).
+    CheckInLog& CheckIns() { return *checkIns_; }
+    const CheckInLog& CheckIns() const { return *checkIns_; }
+    QString CheckInLogPath() const { return dataDir_ + CheckInLog::FileName(); }
+
     bool HidePhoneDigits() const { return hidePhoneDigits_; }
     void SetHidePhoneDigits(bool v) { hidePhoneDigits_ = v; }
     // The setup window's outer size as the operator left it (0 x 0: never changed) and whether
@@ -268,6 +277,8 @@ class AppData {
     bool stopSoundEnabled_ = true;
     QString stopSoundFile_;
     bool hidePhoneDigits_ = true;
+    CheckInSettings checkIn_;
+    std::unique_ptr<CheckInLog> checkIns_;
     QSize windowSize_{0, 0};
     bool windowMaximized_ = false;
     MediaList musicList_;

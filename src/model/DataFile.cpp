@@ -1,5 +1,7 @@
 #include "model/DataFile.h"
 
+#include <QRegularExpression>
+
 #include "model/AppData.h"
 #include "model/Utilities.h"
 #include "model/XmlDocument.h"
@@ -69,6 +71,43 @@ void SaveMediaList(xmlNodePtr setting, const char* name, const MediaList& list) 
     }
 }
 
+// A damaged value falls back to its default; a token of the wrong shape is made anew.
+void LoadCheckIn(xmlNodePtr node, CheckInSettings& c) {
+    if (xmlNodePtr n = XmlDocument::ChildNoCase(node, "Enabled"))
+        c.enabled = ParseInt(XmlDocument::Text(n)) != 0;
+    if (xmlNodePtr n = XmlDocument::ChildNoCase(node, "Address")) {
+        const QString address = XmlDocument::Text(n).trimmed();
+        c.address = address.size() <= 64 ? address : QString();
+    }
+    if (xmlNodePtr n = XmlDocument::ChildNoCase(node, "Port")) {
+        const int port = ParseInt(XmlDocument::Text(n));
+        c.port = port > 0 && port <= 65535 ? port : CheckInSettings::kDefaultPort;
+    }
+    if (xmlNodePtr n = XmlDocument::ChildNoCase(node, "Method")) {
+        const int method = ParseInt(XmlDocument::Text(n));
+        c.method = method == CheckInSettings::kPhoneDigitsAndName
+                       ? method
+                       : int(CheckInSettings::kWorkNumberAndName);
+    }
+    if (xmlNodePtr n = XmlDocument::ChildNoCase(node, "PresentOnly"))
+        c.presentOnly = ParseInt(XmlDocument::Text(n)) != 0;
+    if (xmlNodePtr n = XmlDocument::ChildNoCase(node, "Token")) {
+        const QString token = XmlDocument::Text(n).trimmed();
+        static const QRegularExpression shape(QStringLiteral("^[A-Za-z0-9_-]{16,64}$"));
+        c.token = shape.match(token).hasMatch() ? token : QString();
+    }
+}
+
+void SaveCheckIn(xmlNodePtr setting, const CheckInSettings& c) {
+    xmlNodePtr node = xmlNewChild(setting, nullptr, BAD_CAST "CheckIn", nullptr);
+    XmlDocument::AddTextChild(node, "Enabled", QString::number(c.enabled ? 1 : 0));
+    XmlDocument::AddTextChild(node, "Address", c.address);
+    XmlDocument::AddTextChild(node, "Port", QString::number(c.port));
+    XmlDocument::AddTextChild(node, "Method", QString::number(c.method));
+    XmlDocument::AddTextChild(node, "PresentOnly", QString::number(c.presentOnly ? 1 : 0));
+    XmlDocument::AddTextChild(node, "Token", c.token);
+}
+
 }  // namespace
 
 bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
@@ -131,6 +170,8 @@ bool DataFile::Load(AppData& data, const QString& path, bool isDefaultsFile) {
         }
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "HidePhoneDigits"))
             data.SetHidePhoneDigits(ParseInt(XmlDocument::Text(n)) != 0);
+        if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "CheckIn"))
+            LoadCheckIn(n, data.CheckIn());
         if (xmlNodePtr n = XmlDocument::ChildNoCase(setting, "Window")) {
             int32_t w = 0, h = 0, maximized = 0;
             XmlDocument::Attribute(n, "width", w);
@@ -245,6 +286,7 @@ QByteArray DataFile::Serialize(const AppData& data) {
     XmlDocument::AddTextChild(stop, "File", data.StopSoundFile());
     XmlDocument::AddTextChild(setting, "HidePhoneDigits",
                               QString::number(data.HidePhoneDigits() ? 1 : 0));
+    SaveCheckIn(setting, data.CheckIn());
     if (!data.WindowSize().isEmpty()) {
         xmlNodePtr window = xmlNewChild(setting, nullptr, BAD_CAST "Window", nullptr);
         XmlDocument::SetAttribute(window, "width", int64_t(data.WindowSize().width()));
