@@ -24,7 +24,19 @@ bool AppShowHost::AskToContinue(const Shortage& shortage) {
            Ui::Answer::Yes;
 }
 
+bool AppShowHost::ConfirmPresent(int64_t present, int64_t everyone) {
+    return Ui::Tell(parent_,
+                    QStringLiteral(
+                        "本场只有已签到的 %1 人参加抽奖（名单中共 %2 人可参加，%3 人未签到）。"
+                        "\n开始后，再签到的人不进入本场抽奖。要开始吗？")
+                        .arg(present)
+                        .arg(everyone)
+                        .arg(everyone - present),
+                    Ui::Icon::Question, Ui::Buttons::YesNo) == Ui::Answer::Yes;
+}
+
 void AppShowHost::RunShow() {
     ShowWindow window(data_, engine_, parent_);
+    window.SetCheckIn(checkIn_);
     Ui::Exec(window);
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class AppData;
+class CheckInService;
 class DrawEngine;
 class QWidget;
 
@@ -15,6 +16,9 @@ class AppShowHost : public ShowHost {
     AppShowHost(AppData& data, DrawEngine& engine, QWidget* parent)
         : data_(data), engine_(engine), parent_(parent) {}
     bool AskToContinue(const Shortage& shortage) override;
+    bool ConfirmPresent(int64_t present, int64_t everyone) override;
+    // The show window shows the check-in code and follows the host's phone.
+    void SetCheckIn(CheckInService* service) { checkIn_ = service; }
     void RunShow() override;
 
     // The question as the operator reads it.
@@ -24,4 +28,5 @@ class AppShowHost : public ShowHost {
     AppData& data_;
     DrawEngine& engine_;
     QWidget* parent_;
+    CheckInService* checkIn_ = nullptr;
 };

@@ -14,12 +14,14 @@
 #include "app/AppFolders.h"
 #include "app/AppShowHost.h"
 #include "app/EscapeFilter.h"
+#include "checkin/CheckInService.h"
 #include "controls/Banner.h"
 #include "controls/ControlBar.h"
 #include "controls/TabStrip.h"
 #include "draw/DrawEngine.h"
 #include "model/AppData.h"
 #include "setup/CandidateListTab.h"
+#include "setup/CheckInPanel.h"
 #include "setup/PrizeListTab.h"
 #include "setup/UiRulesTab.h"
 #include "setup/WinnerListTab.h"
@@ -37,6 +39,7 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       data_(data),
       engine_(std::make_unique<DrawEngine>(data)),
+      checkIn_(std::make_unique<CheckInService>(data)),
       banner_(new Banner(this)),
       strip_(new TabStrip(this)),
       bar_(new ControlBar(this)),
@@ -74,6 +77,21 @@ MainWindow::MainWindow(AppData& data, QWidget* parent)
     }
 
     SetFontOnAll(this, TheUiFont().Font());
+
+    // Guests arrive before the show: the service runs while the program is open.
+    uiTab_->CheckIn()->SetService(checkIn_.get());
+    connect(candidateTab_, &CandidateListTab::candidatesChanged, this,
+            [this] { checkIn_->RefreshRoster(); });
+    auto* checkInRefresh = new QTimer(this);  // a burst of check-ins refreshes the pages once
+    checkInRefresh->setSingleShot(true);
+    checkInRefresh->setInterval(500);
+    connect(checkInRefresh, &QTimer::timeout, this, [this] {
+        candidateTab_->CheckInsChanged();
+        uiTab_->CheckIn()->ShowCount();
+    });
+    connect(checkIn_.get(), &CheckInService::checkedIn, this, [checkInRefresh] {
+        if (!checkInRefresh->isActive()) checkInRefresh->start();
+    });
 
     bar_->SetDataFolder(data_.DataDir());
     auto* guide = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -190,6 +208,12 @@ MainWindow::DrawFailure MainWindow::DescribeDrawFailure(int code, const QString&
                      .arg(detail),
                  Ui::Icon::Information, kPrizePage};
             break;
+        case DrawEngine::kNobodyPresent:
+            f = {QStringLiteral("现在只有已签到的人参加抽奖，但还没有人签到。\n\n"
+                                "请等来宾扫码签到，或在抽奖名单中手动签到；"
+                                "也可以在“界面和规则”中取消“只有已签到的人参加抽奖”。"),
+                 Ui::Icon::Information, kCandidatePage};
+            break;
         case DrawEngine::kMusicMissing:
             f = {QStringLiteral("指定的音乐文件不存在：%1").arg(detail), Ui::Icon::Information,
                  kUiPage};
@@ -247,11 +271,14 @@ void MainWindow::HandleNotice(int number, int argument) {
 void MainWindow::ShowPage(int index) {
     if (index < 0 || index >= kPageCount) return;
     for (int i = 0; i < kPageCount; ++i) pages_[size_t(i)]->setVisible(i == index);
+    if (index == kUiPage) uiTab_->CheckIn()->ShowCount();
     data_.SetTabIndex(index);
 }
 
 void MainWindow::StartDraw(bool rehearsal) {
+    checkIn_->RefreshRoster();
     AppShowHost host(data_, *engine_, this);
+    host.SetCheckIn(checkIn_.get());
     bool ran = false;
     if (rehearsal) {
         // The very same show with every write off; what it drew is dropped afterwards.

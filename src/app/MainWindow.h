@@ -9,6 +9,7 @@
 #include "ui/Ui.h"
 
 class AppData;
+class CheckInService;
 class DrawEngine;
 struct SaveProblem;
 class Banner;
@@ -56,6 +57,7 @@ class MainWindow : public QDialog {
     PrizeListTab* Prizes() const { return prizeTab_; }
     // The draw of this window's shows, with the draw record of the data folder.
     DrawEngine& Engine() const { return *engine_; }
+    CheckInService& CheckIn() const { return *checkIn_; }
     // The folder the bridge library is loaded from, for the import and the export.
     void SetBridgeFolder(const QString& folder);
 
@@ -94,6 +96,7 @@ class MainWindow : public QDialog {
 
     AppData& data_;
     std::unique_ptr<DrawEngine> engine_;
+    std::unique_ptr<CheckInService> checkIn_;
     Banner* banner_;
     TabStrip* strip_;
     ControlBar* bar_;

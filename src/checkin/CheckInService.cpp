@@ -1,5 +1,6 @@
 #include "checkin/CheckInService.h"
 
+#include <QDebug>
 #include <QHostAddress>
 #include <QMetaObject>
 #include <QNetworkInterface>
@@ -93,6 +94,8 @@ bool CheckInService::Apply() {
         address_.clear();
         return false;
     }
+    // The operator's log: where guests and the host's phone go.
+    qInfo().noquote() << "check-in:" << GuestUrl() << "remote:" << RemoteUrl();
     return true;
 }
 

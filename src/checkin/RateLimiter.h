@@ -5,10 +5,13 @@
 #include <QHash>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
-// Requests per client address: at most `limit` in any `window` milliseconds (a token bucket
-// that refills evenly). The table is bounded: when it is full, addresses whose buckets have
-// refilled are forgotten first, and a new address is refused only when none can be.
+// Requests per client address: at most `limit` in any `window` milliseconds (each address keeps
+// the times of its last `limit` requests, so a burst at the end of one window cannot add to
+// one at the start of the next). The table is bounded: when it is full, addresses with no
+// request in the last window are forgotten first, and a new address is refused only when none
+// can be.
 class RateLimiter {
   public:
     RateLimiter(int limit, int64_t windowMs, size_t maxAddresses);
@@ -19,10 +22,10 @@ class RateLimiter {
 
   private:
     struct Bucket {
-        double tokens = 0;
-        int64_t at = 0;
+        std::vector<int64_t> times;  // a ring of the last `limit` requests allowed
+        size_t oldest = 0;           // where the ring's oldest is, once it is full
+        int64_t last = 0;
     };
-    double Refilled(const Bucket& b, int64_t nowMs) const;
     void Prune(int64_t nowMs);
 
     const int limit_;

@@ -128,6 +128,8 @@ class DrawEngine {
     size_t Cursor() const { return cursor_; }
     Prize* CurrentQueuedPrize() const;
     std::vector<int32_t> CandidatePoolIds() const { return pool_.PoolIds(); }
+    // Who may win what in the running show.
+    const PrizePools& Pools() const { return pools_; }
     const std::vector<int32_t>& PendingList() const { return pool_.Pending(); }
 
     // How far the running show has got.

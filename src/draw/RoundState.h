@@ -50,4 +50,8 @@ class RoundState {
     bool OnPage(size_t index) const { return perPage <= 0 || int(index) / perPage == page; }
     // Candidates the rolls may still show (pool and pending list), for the status line.
     int remaining = 0;
+    // Phone check-in, on the welcome screen: the guests' link (empty: none) and the count.
+    QString checkInUrl;
+    int checkedIn = 0;
+    int checkInTotal = 0;
 };

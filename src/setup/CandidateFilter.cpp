@@ -7,7 +7,8 @@ CandidateFilter::CandidateFilter(const AppData& data, QObject* parent)
     : QSortFilterProxyModel(parent), data_(data) {}
 
 QStringList CandidateFilter::Labels() {
-    return {QStringLiteral("全部人员"), QStringLiteral("仅不参与抽奖")};
+    return {QStringLiteral("全部人员"), QStringLiteral("仅不参与抽奖"), QStringLiteral("仅已签到"),
+            QStringLiteral("仅未签到")};
 }
 
 void CandidateFilter::SetMode(Mode mode) {
@@ -23,6 +24,10 @@ bool CandidateFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceP
     switch (mode_) {
         case kExcludedOnly:
             return c.excluded;
+        case kCheckedInOnly:
+            return data_.CheckIns().Contains(c.id);
+        case kNotCheckedIn:
+            return !c.excluded && !data_.CheckIns().Contains(c.id);
         case kAll:
         default:
             return true;

@@ -9,7 +9,7 @@ class AppData;
 class CandidateFilter : public QSortFilterProxyModel {
     Q_OBJECT
   public:
-    enum Mode { kAll, kExcludedOnly };
+    enum Mode { kAll, kExcludedOnly, kCheckedInOnly, kNotCheckedIn };
 
     CandidateFilter(const AppData& data, QObject* parent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "setup/CandidateListModel.h"
 
 #include <QColor>
+#include <QDateTime>
 
 #include "model/AppData.h"
 #include "model/Candidate.h"
@@ -21,6 +22,7 @@ const ColumnInfo kColumns[CandidateListModel::kColumnCount] = {
     {u"手机", 130, Qt::AlignCenter},
     {u"分组", 100, Qt::AlignCenter},
     {u"参与抽奖", 70, Qt::AlignCenter},
+    {u"签到", 90, Qt::AlignCenter},
 };
 
 }  // namespace
@@ -63,6 +65,12 @@ QVariant CandidateListModel::data(const QModelIndex& index, int role) const {
                        : c.group;
         case kTakesPart:
             return c.excluded ? QStringLiteral("不参与") : QStringLiteral("参与");
+        case kCheckedIn: {
+            const int64_t at = data_.CheckIns().TimeOf(c.id);
+            if (at == 0) return QString();
+            return QStringLiteral("已签到 ") +
+                   QDateTime::fromSecsSinceEpoch(at).toString(QStringLiteral("HH:mm"));
+        }
         default:
             return QVariant();
     }

@@ -11,7 +11,17 @@ class AppData;
 class CandidateListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    enum Column { kRowNumber, kNumber, kName, kDepartment, kTel, kGroup, kTakesPart, kColumnCount };
+    enum Column {
+        kRowNumber,
+        kNumber,
+        kName,
+        kDepartment,
+        kTel,
+        kGroup,
+        kTakesPart,
+        kCheckedIn,
+        kColumnCount
+    };
     // A group is shown up to this many characters; the whole of it is the tooltip.
     static constexpr int kShownGroupLength = 100;
 

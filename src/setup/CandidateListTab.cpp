@@ -1,6 +1,7 @@
 #include "setup/CandidateListTab.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -101,6 +102,13 @@ CandidateListTab::CandidateListTab(AppData& data, QWidget* parent)
             [this] { SetSelectedExcluded(true); });
     connect(rowMenu_->addAction(QStringLiteral("恢复参与抽奖")), &QAction::triggered, this,
             [this] { SetSelectedExcluded(false); });
+    rowMenu_->addSeparator();
+    connect(rowMenu_->addAction(QStringLiteral("设为已签到")), &QAction::triggered, this,
+            [this] { SetSelectedCheckedIn(true); });
+    connect(rowMenu_->addAction(QStringLiteral("取消签到")), &QAction::triggered, this,
+            [this] { SetSelectedCheckedIn(false); });
+    connect(rowMenu_->addAction(QStringLiteral("清空所有签到…")), &QAction::triggered, this,
+            &CandidateListTab::ClearCheckIns);
 
     filter_->setSourceModel(model_);
     list_->setModel(filter_);
@@ -137,6 +145,9 @@ QString CandidateListTab::CountText() const {
     for (const auto& c : data_.Candidates()) left += c->excluded;
     QString text = QStringLiteral("共: %1").arg(all);
     if (left > 0) text += QStringLiteral("  参加抽奖: %1").arg(all - left);
+    const size_t checkedIn = data_.CheckIns().Count();
+    if (data_.CheckIn().enabled || checkedIn > 0)
+        text += QStringLiteral("  已签到: %1").arg(checkedIn);
     return text;
 }
 
@@ -185,6 +196,7 @@ void CandidateListTab::EditRow(int row) {
     c.group = v[CandidateEditDialog::kGroup];
     model_->RowsChanged(row, row);
     data_.Save(AppData::kSaveCandidates);
+    emit candidatesChanged();
     SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);
 }
 
@@ -212,6 +224,51 @@ void CandidateListTab::SetSelectedExcluded(bool excluded) {
     model_->RowsChanged(rows.front(), rows.back());
     filter_->invalidate();
     data_.Save(AppData::kSaveCandidates);
+    emit candidatesChanged();
+    update();
+}
+
+void CandidateListTab::SetSelectedCheckedIn(bool checkedIn) {
+    const std::vector<int> rows = SelectedRows();
+    CheckInLog& log = data_.CheckIns();
+    bool failed = false;
+    for (int row : rows) {
+        const Candidate& c = *data_.Candidates()[size_t(row)];
+        if (checkedIn) {
+            failed |= log.Add(c.id, c.name, CheckInLog::Source::Hand) == CheckInLog::Result::Failed;
+        } else if (log.Contains(c.id)) {
+            failed |= !log.Remove(c.id);
+        }
+    }
+    if (failed)
+        Ui::Tell(this,
+                 QStringLiteral("无法写入签到记录 %1：%2")
+                     .arg(QDir::toNativeSeparators(log.Path()), log.LastError()),
+                 Ui::Icon::Warning);
+    CheckInsChanged();
+}
+
+void CandidateListTab::ClearCheckIns() {
+    CheckInLog& log = data_.CheckIns();
+    if (log.Count() == 0) return;
+    if (Ui::Tell(
+            this,
+            QStringLiteral("要清空全部 %1 人的签到吗？清空后他们需要重新签到。").arg(log.Count()),
+            Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
+        return;
+    if (!log.Clear())
+        Ui::Tell(this,
+                 QStringLiteral("无法写入签到记录 %1：%2")
+                     .arg(QDir::toNativeSeparators(log.Path()), log.LastError()),
+                 Ui::Icon::Warning);
+    CheckInsChanged();
+}
+
+void CandidateListTab::CheckInsChanged() {
+    if (model_->rowCount() > 0) model_->RowsChanged(0, model_->rowCount() - 1);
+    const CandidateFilter::Mode mode = filter_->CurrentMode();
+    if (mode == CandidateFilter::kCheckedInOnly || mode == CandidateFilter::kNotCheckedIn)
+        filter_->invalidate();
     update();
 }
 
@@ -341,6 +398,7 @@ void CandidateListTab::Import(CelvexLibrary::ImportKind kind) {
     }
     // Saved and announced after an import or a failure, as the other pages expect.
     data_.Save(AppData::kSaveCandidates);
+    emit candidatesChanged();
     update();
     SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);
 }
@@ -363,6 +421,7 @@ void CandidateListTab::GenerateNumbers() {
     }
     data_.GenNumberList() = dialog.Settings();
     data_.Save(AppData::kSaveCandidates);
+    emit candidatesChanged();
     update();
     if (!texts.isEmpty()) SendNotice(parentWidget(), WM_CANDIDATES_CHANGED);
 }
@@ -378,6 +437,7 @@ void CandidateListTab::Clear() {
     data_.ClearCandidates();
     model_->EndReset();
     data_.Save(AppData::kSaveCandidates | AppData::kSaveData);
+    emit candidatesChanged();
     update();
     SendNotice(parentWidget(), WM_REFRESH_WINNERS);
 }

@@ -60,6 +60,12 @@ class CandidateListTab : public QWidget {
     // Marks the selected candidates as not taking part in any draw, or as taking part again;
     // saves the candidate file.
     void SetSelectedExcluded(bool excluded);
+    // The operator's hand: checks the selected rows in, or undoes theirs.
+    void SetSelectedCheckedIn(bool checkedIn);
+    // Every check-in, asked first.
+    void ClearCheckIns();
+    // A check-in came (from a phone or the hand): the column, the filter and the count.
+    void CheckInsChanged();
     void ShowRowMenu(const QPoint& at);
     void GenerateNumbers();
     void Clear();
@@ -80,6 +86,10 @@ class CandidateListTab : public QWidget {
     std::vector<int> SelectedRows() const;
     QMenu* ImportMenu() const { return menu_; }
     QPushButton* Button(int index) const { return buttons_[size_t(index)]; }
+
+  signals:
+    // The list or a record in it changed (and was saved).
+    void candidatesChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -17,6 +17,7 @@
 #include "draw/DrawKeyCheck.h"
 #include "draw/DrawKeyRules.h"
 #include "model/AppData.h"
+#include "setup/CheckInPanel.h"
 #include "stage/DesignMode.h"
 #include "ui/Ui.h"
 #include "ui/UiFont.h"
@@ -65,6 +66,7 @@ UiRulesTab::UiRulesTab(AppData& data, QWidget* parent) : QWidget(parent), data_(
     content_->installEventFilter(this);
     scroll_->setWidget(content_);
     QWidget* const page = content_;
+    checkInPanel_ = new CheckInPanel(data_, page);
 
     titleBox_ = new QLineEdit(page);
     titleBox_->setFrame(false);
@@ -201,7 +203,8 @@ void UiRulesTab::PlaceControls() {
     stopSoundButton_->setGeometry(Edges(w - 131, 422, w - 61, 451));
     stopSoundDefault_->setGeometry(Edges(w - 58, 422, w - 8, 451));
     hidePhoneBox_->setGeometry(Edges(122, 457, w - 8, 487));
-    drawKeyWarning_->setGeometry(Edges(122, 490, w - 8, kContentHeight - 2));
+    drawKeyWarning_->setGeometry(Edges(122, 490, w - 8, kRulesHeight - 2));
+    checkInPanel_->setGeometry(Edges(12, kRulesHeight + 4, w - 8, kContentHeight - 4));
 }
 
 void UiRulesTab::resizeEvent(QResizeEvent* event) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class AppData;
+class CheckInPanel;
 class MediaComboBox;
 class QCheckBox;
 class QComboBox;
@@ -51,7 +52,10 @@ class UiRulesTab : public QWidget {
     QLabel* DrawKeyWarning() const { return drawKeyWarning_; }
     // The page's content, which scrolls: the controls are placed in its coordinates.
     QWidget* Content() const { return content_; }
-    static constexpr int kContentHeight = 530;
+    // The rules above, the check-in panel below them.
+    static constexpr int kRulesHeight = 530;
+    static constexpr int kContentHeight = kRulesHeight + 270;
+    CheckInPanel* CheckIn() const { return checkInPanel_; }
 
     // Checks the current draw key over the candidates and says what it found.
     void CheckDrawKey();
@@ -72,6 +76,7 @@ class UiRulesTab : public QWidget {
 
     AppData& data_;
     QScrollArea* scroll_ = nullptr;
+    CheckInPanel* checkInPanel_ = nullptr;
     QWidget* content_ = nullptr;
     QLineEdit* titleBox_ = nullptr;
     MediaComboBox* backgroundBox_ = nullptr;

@@ -63,6 +63,13 @@ ShowLayout::ShowLayout(const QRect& screen, bool pictureMode, const Ornaments& o
     const int namesTop = int(h * ornaments.namesTop);
     // Below the ornaments of the upper corners, above the plate, inside the frame.
     welcomeTitleBox_ = Edges(frame, namesTop, w - frame, fingerprintPlate_.top() - Scaled(10));
+    // A code a phone reads from the room: 240 px of modules at 1080p, with its quiet zone;
+    // narrower only where the fingerprint plate leaves less room.
+    const int checkInH = Scaled(300);
+    const int checkInLeft = frame + Scaled(16);
+    const int checkInRight =
+        std::min(checkInLeft + Scaled(620), fingerprintPlate_.left() - Scaled(16));
+    checkInPlate_ = Edges(checkInLeft, hs - Scaled(14) - checkInH, checkInRight, hs - Scaled(14));
     if (namesArea_.top() < namesTop) namesArea_.setTop(namesTop);
     if (ornaments.frame > 0 && namesArea_.right() >= w - frame) namesArea_.setRight(w - frame - 1);
 }

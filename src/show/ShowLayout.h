@@ -41,6 +41,8 @@ class ShowLayout {
     // finished screens, and the welcome title's box above it.
     const QRect& FingerprintPlate() const { return fingerprintPlate_; }
     const QRect& WelcomeTitleBox() const { return welcomeTitleBox_; }
+    // Bottom left, beside the fingerprint: the guests' check-in code and count.
+    const QRect& CheckInPlate() const { return checkInPlate_; }
     const QRect& StatusBand() const { return statusBand_; }
     const QRect& WelcomeArea() const { return welcomeArea_; }
     const QRect& MainArea() const { return mainArea_; }
@@ -62,6 +64,7 @@ class ShowLayout {
     QRect titleBox_;
     QRect fingerprintPlate_;
     QRect welcomeTitleBox_;
+    QRect checkInPlate_;
     QRect statusBand_;
     QRect welcomeArea_;
     QRect mainArea_;

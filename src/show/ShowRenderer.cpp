@@ -615,6 +615,54 @@ void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
     p.restore();
 }
 
+void ShowRenderer::DrawCheckIn(QPainter& p, const RoundState& round) {
+    if (round.checkInUrl.isEmpty()) return;
+    const QRect plate = layout_.CheckInPlate();
+    const int pad = Scaled(14);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(242, 193, 78), Scaled(2)));
+    p.setBrush(QColor(20, 10, 10, 235));
+    p.drawRoundedRect(plate, Scaled(14), Scaled(14));
+    const int qrSide = plate.height() - 2 * pad;
+    if (checkInQr_.first != round.checkInUrl) {
+        const QByteArray text = round.checkInUrl.toUtf8();
+        const int modules = QrImage::ModulesFor(text);
+        checkInQr_ = {round.checkInUrl,
+                      modules > 0 ? QrImage::Make(text, std::max(1, qrSide / modules)) : QImage()};
+    }
+    const QImage& qr = checkInQr_.second;
+    QRect textBox = plate.adjusted(pad, pad, -pad, -pad);
+    if (!qr.isNull()) {
+        p.drawImage(QPoint(plate.left() + pad + (qrSide - qr.width()) / 2,
+                           plate.top() + pad + (qrSide - qr.height()) / 2),
+                    qr);
+        textBox.setLeft(plate.left() + pad + qrSide + pad);
+    }
+    // The largest size at which each line fits the narrow column beside the code.
+    const auto fitted = [&](const QString& text, int points) {
+        while (points > 10) {
+            const FontEntry& f = Font(kDefaultFamily, Scaled(points));
+            if (f.metrics->horizontalAdvance(text) <= textBox.width()) return f.font;
+            points -= 2;
+        }
+        return Font(kDefaultFamily, Scaled(points)).font;
+    };
+    const QString label = QStringLiteral("扫码签到");
+    const QString count =
+        QStringLiteral("已签到 %1 / %2").arg(round.checkedIn).arg(round.checkInTotal);
+    const QRect upper(textBox.left(), textBox.top(), textBox.width(), textBox.height() / 2);
+    const QRect lower(textBox.left(), upper.bottom() + 1, textBox.width(),
+                      textBox.height() - upper.height());
+    p.setPen(QColor(255, 236, 200));
+    p.setFont(fitted(label, 40));
+    p.drawText(upper, Qt::AlignCenter, label);
+    p.setPen(Qt::white);
+    p.setFont(fitted(count, 30));
+    p.drawText(lower, Qt::AlignHCenter | Qt::AlignTop, count);
+    p.restore();
+}
+
 void ShowRenderer::DrawRehearsalMark(QPainter& p, const RoundState& round) {
     if (!round.rehearsal) return;
     const QFont& font = Font(kDefaultFamily, Scaled(kRehearsalPointSize)).font;
@@ -685,12 +733,15 @@ void ShowRenderer::Paint(QImage& target, RoundState& round) {
     using namespace DesignElement;
     switch (round.state) {
         case RoundState::kWelcome:
-            if (!round.title.isEmpty())
-                DrawTextElement(
-                    p, Title, round.title,
-                    round.fingerprint.isEmpty() ? WelcomeArea() : layout_.WelcomeTitleBox(), 0.8,
-                    Align::Center, true);
+            if (!round.title.isEmpty()) {
+                QRect box = round.fingerprint.isEmpty() ? WelcomeArea() : layout_.WelcomeTitleBox();
+                if (!round.checkInUrl.isEmpty())
+                    box.setBottom(
+                        std::min(box.bottom(), layout_.CheckInPlate().top() - Scaled(10)));
+                DrawTextElement(p, Title, round.title, box, 0.8, Align::Center, true);
+            }
             DrawFingerprint(p, round);
+            DrawCheckIn(p, round);
             break;
         case RoundState::kPrize:
             DrawTextElement(p, SmallTitle, round.title, layout_.TitleBox(), 0.6, Align::Bottom,

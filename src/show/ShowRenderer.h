@@ -151,6 +151,7 @@ class ShowRenderer {
     void DrawPrizeRule(QPainter& p, const RoundState& round);
     void DrawHelpText(QPainter& p);
     void DrawFingerprint(QPainter& p, const RoundState& round);
+    void DrawCheckIn(QPainter& p, const RoundState& round);
     void DrawRehearsalMark(QPainter& p, const RoundState& round);
     // name: where the name stands; em: its height in pixels.
     void MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em);
@@ -184,6 +185,7 @@ class ShowRenderer {
 
     QImage background_;                        // ready to copy, screen size; null until built
     std::pair<QString, QImage> commitmentQr_;  // the QR code of the commitment it was made for
+    std::pair<QString, QImage> checkInQr_;     // the guests' link and its code
     QString helpText_ = QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
 
     // Point sizes are resolved against the target's resolution, the same for measuring

@@ -10,6 +10,9 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+
+#include "checkin/CheckInService.h"
 #include "draw/DrawEngine.h"
 #include "draw/DrawKeyRules.h"
 #include "draw/RoundState.h"
@@ -64,6 +67,73 @@ ShowWindow::ShowWindow(AppData& data, DrawEngine& engine, QWidget* parent)
 
 ShowWindow::~ShowWindow() {
     StopAll();
+    PublishBoard(false);
+}
+
+void ShowWindow::SetCheckIn(CheckInService* service) {
+    checkIn_ = service;
+    if (!service) return;
+    // One tap, one step, as Space: never an answer to a question open on the show.
+    connect(service, &CheckInService::remoteStep, this, [this] {
+        if (!prompt_ && isVisible()) Step();
+    });
+    checkInTimer_.setSingleShot(true);
+    checkInTimer_.setInterval(500);
+    connect(&checkInTimer_, &QTimer::timeout, this, &ShowWindow::ShowCheckInCount);
+    connect(service, &CheckInService::checkedIn, this, [this] {
+        if (!checkInTimer_.isActive()) checkInTimer_.start();
+    });
+    ShowCheckInCount();
+    PublishBoard();
+}
+
+void ShowWindow::ShowCheckInCount() {
+    if (!checkIn_) return;
+    RoundState& round = Round();
+    round.checkInUrl = checkIn_->Running() ? checkIn_->GuestUrl() : QString();
+    round.checkedIn = int(data_.CheckIns().Count());
+    int everyone = 0;
+    for (const auto& c : data_.Candidates()) everyone += !c->excluded;
+    round.checkInTotal = everyone;
+    if (round.state == RoundState::kWelcome) {
+        fullRepaint_ = true;
+        update();
+    }
+}
+
+void ShowWindow::PublishBoard(bool running) {
+    if (!checkIn_) return;
+    const RoundState* round = engine_.Round();
+    running = running && round;
+    static const QString kScreens[] = {QStringLiteral("欢迎"), QStringLiteral("奖品"),
+                                       QStringLiteral("抽奖中"), QStringLiteral("中奖名单"),
+                                       QStringLiteral("结束")};
+    const int state = round ? std::clamp(round->state, 0, 4) : 0;
+    const QString shown = QStringLiteral("%1/%2/%3/%4/%5")
+                              .arg(running)
+                              .arg(state)
+                              .arg(round ? round->prizeId : -1)
+                              .arg(data_.TotalWinners())
+                              .arg(round ? round->fingerprint : QString());
+    if (shown == boardShown_) return;
+    boardShown_ = shown;
+    ShowBoard board;
+    board.running = running;
+    if (running) {
+        board.fingerprint = round->fingerprint;
+        board.room = engine_.Pools().Room();
+        board.screen = kScreens[state];
+        if (const Prize* p = data_.FindPrize(round->prizeId)) board.prize = p->name;
+        for (const auto& [prize, winners] : data_.Winners()) {
+            const Prize* p = data_.FindPrize(prize);
+            for (const auto& w : winners) {
+                QString& won = board.won[w->candidate];
+                if (!won.isEmpty()) won += QStringLiteral("、");
+                won += p ? p->name : QString::number(prize);
+            }
+        }
+    }
+    checkIn_->SetShow(board);
 }
 
 RoundState& ShowWindow::Round() {
@@ -401,6 +471,7 @@ void ShowWindow::Answer(bool yes) {
 
 void ShowWindow::paintEvent(QPaintEvent* event) {
     if (buffer_.isNull()) return;
+    if (fullRepaint_) PublishBoard();  // every change of screen repaints it whole
     if (fullRepaint_) {
         renderer_.Paint(buffer_, Round());
         if (prompt_) {

@@ -15,6 +15,7 @@
 #include "stage/KeyStepFilter.h"
 
 class AppData;
+class CheckInService;
 class DrawEngine;
 class RoundState;
 
@@ -53,6 +54,9 @@ class ShowWindow : public QDialog {
     int EntryAt(const QPoint& pos);
     // Leaves at once: timers killed, music stopped, nothing recorded for a roll in progress.
     void reject() override;
+    // Phone check-in: the code and count on the welcome screen, the host phone's steps, and
+    // what the guests' pages may know of the show. Null: none.
+    void SetCheckIn(CheckInService* service);
 
     ShowRenderer& Renderer() { return renderer_; }
     const QImage& Buffer() const { return buffer_; }
@@ -84,6 +88,9 @@ class ShowWindow : public QDialog {
     void ShowHelp();
     void OpenPrompt(ShowPrompt prompt);
     void PromptKey(QKeyEvent* event);
+    void ShowCheckInCount();
+    // Tells the service what the screen shows, when that changed.
+    void PublishBoard(bool running = true);
 
     AppData& data_;
     DrawEngine& engine_;
@@ -106,4 +113,7 @@ class ShowWindow : public QDialog {
     std::optional<ShowPrompt> prompt_;
     int voidIndex_ = -1;     // the entry the open question voids; -1 when it asks to leave
     bool rollHeld_ = false;  // the roll stopped while a question is open
+    CheckInService* checkIn_ = nullptr;
+    QTimer checkInTimer_;  // a burst of check-ins repaints the count once
+    QString boardShown_;   // what the service was last told, to tell only changes
 };
