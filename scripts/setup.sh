@@ -15,11 +15,17 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxml2-utils
   clang-14 libclang-rt-14-dev clang-format
   lame ccache python3-openpyxl
+  nodejs npm chromium wrk
   "$@"
 )
 
 missing=()
 for p in "${PACKAGES[@]}"; do
+  # A Node.js from elsewhere (NodeSource bundles npm) conflicts with Debian's npm: keep it.
+  if { [ "$p" = nodejs ] || [ "$p" = npm ]; } && command -v node >/dev/null &&
+     command -v npm >/dev/null; then
+    continue
+  fi
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi

@@ -76,6 +76,10 @@ struct ServerCalls {
                 MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
             if (length && std::strtoull(length, nullptr, 10) > CheckInHandler::kMaxBodyBytes)
                 r.bodyTooLarge = true;
+            // A body of no stated length (chunked) could grow without end, and once a body is
+            // being read the library takes no answer: it is refused now, unread.
+            if (MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Transfer-Encoding"))
+                r.bodyTooLarge = true;
             // Refused before a byte of the body is read; the library then closes.
             if (r.bodyTooLarge || r.headerBytes > CheckInHandler::kMaxHeaderBytes) {
                 pending->answered = true;
@@ -86,13 +90,10 @@ struct ServerCalls {
         if (*uploadSize != 0) {
             HttpRequest& r = pending->request;
             if (!pending->answered) {
-                if (size_t(r.body.size()) + *uploadSize > CheckInHandler::kMaxBodyBytes) {
-                    r.body.clear();
-                    r.bodyTooLarge = true;
-                    pending->answered = true;
-                    *uploadSize = 0;
-                    return Queue(connection, server->Call(r));
-                }
+                // Past a stated length of at most the limit the library reads nothing, so this
+                // is a guard only: mid-body no answer can be queued, the connection is closed.
+                if (size_t(r.body.size()) + *uploadSize > CheckInHandler::kMaxBodyBytes)
+                    return MHD_NO;
                 r.body.append(upload, qsizetype(*uploadSize));
             }
             *uploadSize = 0;

@@ -16,6 +16,17 @@ int64_t Now() {
     return QDateTime::currentSecsSinceEpoch();
 }
 
+// The name is for a reader of the file; the id is what counts. Bounded so a line stays well
+// below kMaxLineBytes even escaped (a longer one would be skipped as damage, the check-in lost).
+constexpr qsizetype kMaxNameChars = 256;
+
+QString BoundedName(const QString& name) {
+    if (name.size() <= kMaxNameChars) return name;
+    const qsizetype n =
+        name.at(kMaxNameChars - 1).isHighSurrogate() ? kMaxNameChars - 1 : kMaxNameChars;
+    return name.left(n);
+}
+
 QByteArray Line(const QJsonObject& o) {
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
@@ -91,7 +102,7 @@ CheckInLog::Result CheckInLog::Add(int32_t candidate, const QString& name, Sourc
     const int64_t time = Now();
     const QJsonObject o{{QStringLiteral("type"), QStringLiteral("in")},
                         {QStringLiteral("id"), candidate},
-                        {QStringLiteral("name"), name},
+                        {QStringLiteral("name"), BoundedName(name)},
                         {QStringLiteral("by"), source == Source::Phone ? QStringLiteral("phone")
                                                                        : QStringLiteral("hand")},
                         {QStringLiteral("time"), double(time)}};

@@ -17,6 +17,7 @@
 
 #include "model/AppData.h"
 #include "model/Candidate.h"
+#include "model/CheckInLog.h"
 #include "model/Winner.h"
 #include "setup/CandidateEditDialog.h"
 #include "setup/CandidateFilter.h"
@@ -142,13 +143,17 @@ TEST_F(CandidateListTabTest, LayoutColumnsMenuAndPainting) {
         int width;
         Qt::Alignment align;
     };
-    const Col cols[] = {{"", 40, Qt::AlignLeft},           {"编号", 90, Qt::AlignHCenter},
-                        {"姓名", 130, Qt::AlignHCenter},   {"部门", 140, Qt::AlignHCenter},
-                        {"手机", 130, Qt::AlignHCenter},   {"分组", 100, Qt::AlignHCenter},
-                        {"参与抽奖", 70, Qt::AlignHCenter}};
+    const Col cols[] = {{"", 40, Qt::AlignLeft},
+                        {"编号", 90, Qt::AlignHCenter},
+                        {"姓名", 130, Qt::AlignHCenter},
+                        {"部门", 140, Qt::AlignHCenter},
+                        {"手机", 130, Qt::AlignHCenter},
+                        {"分组", 100, Qt::AlignHCenter},
+                        {"参与抽奖", 70, Qt::AlignHCenter},
+                        {"签到", 90, Qt::AlignHCenter}};
     const CandidateListModel* m = tab_->Model();
-    ASSERT_EQ(m->columnCount(), 7);
-    for (int c = 0; c < 7; ++c) {
+    ASSERT_EQ(m->columnCount(), 8);
+    for (int c = 0; c < 8; ++c) {
         SCOPED_TRACE(c);
         EXPECT_EQ(m->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(cols[c].title));
         EXPECT_EQ(tab_->List()->header()->sectionSize(c), cols[c].width);
@@ -462,6 +467,44 @@ TEST_F(CandidateListTabTest, PeopleAreLeftOutOfTheDrawFromTheSelection) {
     tab_->SetSelectedExcluded(false);
     EXPECT_EQ(tab_->List()->model()->rowCount(), 1);
     EXPECT_EQ(tab_->CountText(), QStringLiteral("共: 5  参加抽奖: 4"));
+}
+
+// Check-in by hand: the column and the filters follow the file beside data.xml; clearing all
+// asks first and does nothing on 否.
+TEST_F(CandidateListTabTest, CheckingInByHandShowsInTheColumnAndTheFiltersAndClearingAsks) {
+    MakePage(4);
+    data_->CheckIn().enabled = true;
+    QItemSelectionModel* selection = tab_->List()->selectionModel();
+    for (int row : {0, 2})
+        selection->select(tab_->List()->model()->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    tab_->SetSelectedCheckedIn(true);
+    const QStringList column = Column(CandidateListModel::kCheckedIn);
+    EXPECT_TRUE(column[0].startsWith(QStringLiteral("已签到 "))) << column[0].toStdString();
+    EXPECT_TRUE(column[1].isEmpty());
+    EXPECT_TRUE(column[2].startsWith(QStringLiteral("已签到 ")));
+    EXPECT_EQ(tab_->CountText(), QStringLiteral("共: 4  已签到: 2"));
+    EXPECT_EQ(CheckInLog(data_->CheckInLogPath()).Count(), 2u);  // on disk at once
+
+    tab_->FilterBox()->setCurrentIndex(CandidateFilter::kNotCheckedIn);
+    ASSERT_EQ(tab_->List()->model()->rowCount(), 2);
+    EXPECT_EQ(tab_->List()->model()->index(0, CandidateListModel::kName).data().toString(), "P1");
+    tab_->FilterBox()->setCurrentIndex(CandidateFilter::kCheckedInOnly);
+    ASSERT_EQ(tab_->List()->model()->rowCount(), 2);
+    selection->clearSelection();
+    selection->select(tab_->List()->model()->index(1, 0),
+                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    tab_->SetSelectedCheckedIn(false);  // undone through the filtered list
+    EXPECT_EQ(tab_->List()->model()->rowCount(), 1);
+
+    fake_.answers.push_back(Ui::Answer::No);
+    tab_->ClearCheckIns();
+    EXPECT_EQ(data_->CheckIns().Count(), 1u);
+    fake_.answers.push_back(Ui::Answer::Yes);
+    tab_->ClearCheckIns();
+    EXPECT_EQ(data_->CheckIns().Count(), 0u);
+    EXPECT_EQ(tab_->List()->model()->rowCount(), 0);
+    EXPECT_EQ(CheckInLog(data_->CheckInLogPath()).Count(), 0u);
 }
 
 // 替换名单: with winners on the list it asks first and changes nothing on 否; on 是 the file's

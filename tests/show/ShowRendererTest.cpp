@@ -635,3 +635,41 @@ TEST_F(ShowRendererTest, ThePrizeScreenAnnouncesThePrizesRule) {
         EXPECT_GT(CountColor(img, box, 0xFF00FFFF), 500);
     }
 }
+
+// The guests' check-in code on the welcome screen: beside the fingerprint plate at every size,
+// never over it, and at least 240 px (quiet zone included) scaled with the screen.
+TEST_F(ShowRendererTest, TheCheckInCodeStandsBesideTheFingerprintLargeEnoughToScan) {
+    for (const QSize screen : {QSize(1280, 720), QSize(1920, 1080), QSize(3840, 2160)}) {
+        SCOPED_TRACE(screen.width());
+        auto r = MakeRenderer(1, screen);
+        const QRect plate = r->Geometry().CheckInPlate();
+        const QRect fingerprint = r->Geometry().FingerprintPlate();
+        EXPECT_TRUE(QRect(QPoint(0, 0), screen).contains(plate));
+        EXPECT_FALSE(plate.intersects(fingerprint));
+
+        RoundState round;
+        round.title = QStringLiteral("2027 年会");
+        round.fingerprint = QStringLiteral("ABCD EF01 2345 6789");
+        round.commitment = QString(64, QLatin1Char('a'));
+        round.checkInUrl = QStringLiteral("http://192.168.1.20:8765/c/ACvCR34VuxatIbeBAbuYtw");
+        round.checkedIn = 523;
+        round.checkInTotal = 800;
+        QImage shown = Target(screen);
+        r->Paint(shown, round);
+        if (qEnvironmentVariableIsSet("VANTORIA_SAVE_SHOTS"))
+            shown.save(QStringLiteral("/tmp/welcome-checkin-%1.png").arg(screen.width()));
+        // The code is the pure white square at the plate's left; the count stands right of it.
+        QRect white;
+        for (int y = plate.top(); y <= plate.bottom(); ++y)
+            for (int x = plate.left(); x <= plate.left() + plate.height(); ++x)
+                if ((shown.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) white |= QRect(x, y, 1, 1);
+        const int scale = std::max(1, screen.height() / 1080);
+        EXPECT_GE(white.width(), 240 * scale);
+        EXPECT_NEAR(white.width(), white.height(), 2);
+
+        round.checkInUrl.clear();
+        QImage without = Target(screen);
+        r->Paint(without, round);
+        EXPECT_NE(shown.copy(plate), without.copy(plate));
+    }
+}
