@@ -34,9 +34,12 @@ def find_server():
     return None
 
 
+PROOF, NAME, ID_OFFSET = "E{:04d}", "客人{:04d}", 1000
+
+
 def guest(i):
-    """The i-th generated guest of checkin_page_server (from 1): 工号, name."""
-    return f"E{i:04d}", f"客人{i:04d}"
+    """The i-th generated guest (from 1): 工号, name; checkin_page_server's unless --names."""
+    return PROOF.format(i), NAME.format(i)
 
 
 def percentile(sorted_values, p):
@@ -46,9 +49,9 @@ def percentile(sorted_values, p):
     return sorted_values[k]
 
 
-def client(number, port, token, work, results, start):
+def client(number, host, port, token, work, results, start):
     source = f"127.0.1.{number + 1}"
-    conn = http.client.HTTPConnection("127.0.0.1", port, timeout=30, source_address=(source, 0))
+    conn = http.client.HTTPConnection(host, port, timeout=30, source_address=(source, 0))
     start.wait()
     for i in work:
         proof, name = guest(i)
@@ -61,7 +64,7 @@ def client(number, port, token, work, results, start):
             status = answer.status
         except (OSError, http.client.HTTPException) as e:
             conn.close()
-            conn = http.client.HTTPConnection("127.0.0.1", port, timeout=30,
+            conn = http.client.HTTPConnection(host, port, timeout=30,
                                               source_address=(source, 0))
             status, data = 0, str(e).encode()
         elapsed = time.perf_counter() - began
@@ -75,7 +78,16 @@ def main():
     parser.add_argument("--guests", type=int, default=1000)
     parser.add_argument("--clients", type=int, default=50)
     parser.add_argument("--checkins", type=int, default=1000)
+    parser.add_argument("--url", help="a running program's guest link instead of a server")
+    parser.add_argument("--folder", help="with --url: the folder of its checkin.jsonl")
+    parser.add_argument("--names", nargs=3, metavar=("PROOF", "NAME", "ID_OFFSET"),
+                        help="with --url: how guest i is named, e.g. N{:04d} P{:04d} 0")
     args = parser.parse_args()
+    global PROOF, NAME, ID_OFFSET
+    if args.names:
+        PROOF, NAME, ID_OFFSET = args.names[0], args.names[1], int(args.names[2])
+    if args.url:
+        return run(args, args.url, args.folder, None)
     if not args.server:
         sys.exit("no checkin_page_server found: build it, or give --server")
     if args.checkins > args.guests:
@@ -93,7 +105,11 @@ def main():
             sys.exit("the server stopped before it said its address")
         key, _, value = line.strip().partition(" ")
         said[key] = value
-    url = urlparse(said["url"])
+    return run(args, said["url"], folder, server)
+
+
+def run(args, link, folder, server):
+    url = urlparse(link)
     token = url.path.rsplit("/", 1)[-1]
 
     # Guest i goes to client i % clients: each client's share is spread over the list.
@@ -103,7 +119,7 @@ def main():
     results = []
     start = threading.Event()
     threads = [threading.Thread(target=client,
-                                args=(n, url.port, token, shares[n], results, start))
+                                args=(n, url.hostname, url.port, token, shares[n], results, start))
                for n in range(args.clients)]
     for t in threads:
         t.start()
@@ -113,9 +129,10 @@ def main():
         t.join()
     wall = time.perf_counter() - began
 
-    server.stdin.write("quit\n")
-    server.stdin.close()
-    server.wait(timeout=30)
+    if server:
+        server.stdin.write("quit\n")
+        server.stdin.close()
+        server.wait(timeout=30)
 
     latencies = sorted(r[3] for r in results)
     statuses = {}
@@ -131,7 +148,7 @@ def main():
         for line in f:
             entry = json.loads(line)
             if entry.get("type") == "in":
-                in_file.add(entry["id"] - 1000)  # the server numbers its guests from 1001
+                in_file.add(entry["id"] - ID_OFFSET)  # the server numbers its guests from 1001
     lost = ok - in_file
     unasked = in_file - set(range(1, args.checkins + 1))
 

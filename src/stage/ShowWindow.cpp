@@ -1,5 +1,6 @@
 #include "stage/ShowWindow.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -227,7 +228,13 @@ void ShowWindow::Step() {
     if (!engine.Round() || prompt_) return;
     RoundState& round = *engine.Round();
     const bool stopping = round.state == RoundState::kRolling;
-    if (stopping) rollTimer_.stop();
+    if (stopping) {
+        rollTimer_.stop();
+        qInfo().noquote() << "roll:" << ticks_ << "ticks, longest gap" << longestGapMs_ << "ms";
+        tickClock_.invalidate();
+        ticks_ = 0;
+        longestGapMs_ = 0;
+    }
     if (round.state == RoundState::kPrize && engine.RemainingCandidates() == 0) {
         Ui::Tell(
             this,
@@ -272,6 +279,9 @@ void ShowWindow::RollTick() {
         rollTimer_.stop();
         return;
     }
+    if (tickClock_.isValid()) longestGapMs_ = std::max(longestGapMs_, tickClock_.elapsed());
+    tickClock_.start();
+    ++ticks_;
     engine_.RollSelection();
     if (fullRepaint_ || prompt_ || buffer_.isNull()) {
         update();

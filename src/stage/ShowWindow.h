@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 
@@ -116,4 +117,8 @@ class ShowWindow : public QDialog {
     CheckInService* checkIn_ = nullptr;
     QTimer checkInTimer_;  // a burst of check-ins repaints the count once
     QString boardShown_;   // what the service was last told, to tell only changes
+    // How evenly the names rolled, for the log when the roll stops: a stall shows as a gap.
+    QElapsedTimer tickClock_;
+    int ticks_ = 0;
+    qint64 longestGapMs_ = 0;
 };
