@@ -66,6 +66,14 @@ Section "${SHORTCUT}" SecProgram
 
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}.lnk" "$INSTDIR\vantoria.exe" "" "$INSTDIR\vantoria.exe" 0
 
+  ; Phone check-in listens on the venue's network, which Windows often calls public: the
+  ; program alone may accept connections there, so no firewall prompt interrupts the evening.
+  ; Where netsh is missing or refuses, the operator is asked by Windows as usual.
+  nsExec::Exec 'netsh advfirewall firewall delete rule name="Vantoria check-in" program="$INSTDIR\vantoria.exe"'
+  Pop $0
+  nsExec::Exec 'netsh advfirewall firewall add rule name="Vantoria check-in" dir=in action=allow program="$INSTDIR\vantoria.exe" protocol=TCP profile=any enable=yes'
+  Pop $0
+
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${SHORTCUT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Vantoria"
@@ -94,6 +102,8 @@ Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\${SHORTCUT}.lnk"
   Delete "$DESKTOP\${SHORTCUT}.lnk"
+  nsExec::Exec 'netsh advfirewall firewall delete rule name="Vantoria check-in" program="$INSTDIR\vantoria.exe"'
+  Pop $0
   !include "${FILE_LIST}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
