@@ -1,5 +1,7 @@
 #include "show/NamePainter.h"
 
+#include "show/PixelOps.h"
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
@@ -105,6 +107,14 @@ QRect NamePainter::Bounds(const QRect& cell, const QString& text, const QFont& f
     const Placed& placed = Layout(text, font, color, cell.width());
     if (placed.ink.isEmpty()) return QRect();
     return placed.ink.translated(Origin(cell, placed));
+}
+
+QRect NamePainter::DrawInto(QImage& target, const QRect& clip, const QRect& cell,
+                            const QString& text, const QFont& font, QRgb color) {
+    const Placed& placed = Layout(text, font, color, cell.width());
+    const QPoint origin = Origin(cell, placed);
+    for (const auto& [image, at] : placed.glyphs) PixelOps::Blend(target, image, origin + at, clip);
+    return placed.ink.isEmpty() ? QRect() : placed.ink.translated(origin);
 }
 
 QRect NamePainter::Draw(QPainter& p, const QRect& cell, const QString& text, const QFont& font,

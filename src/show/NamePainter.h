@@ -31,6 +31,9 @@ class NamePainter {
     // then too long); empty for a text without ink.
     QRect Bounds(const QRect& cell, const QString& text, const QFont& font, QRgb color);
     // Draws the name centred in the cell; returns where its pixels fell.
+    // The same straight into an opaque 32-bit image, inside clip, without a painter.
+    QRect DrawInto(QImage& target, const QRect& clip, const QRect& cell, const QString& text,
+                   const QFont& font, QRgb color);
     QRect Draw(QPainter& p, const QRect& cell, const QString& text, const QFont& font, QRgb color);
 
   private:

@@ -16,6 +16,7 @@
 #include "model/Prize.h"
 #include "show/NameGrid.h"
 #include "show/NameWidths.h"
+#include "show/PixelOps.h"
 #include "show/QrImage.h"
 
 namespace {
@@ -799,6 +800,22 @@ QRegion ShowRenderer::PaintNames(QImage& target, RoundState& round) {
                                                 font, look.color);
             dirty = next & NamesArea();
         }
+    }
+
+    if (round.state == RoundState::kRolling && round.selectedElement < 0 &&
+        PixelOps::Opaque32(target) && PixelOps::Opaque32(background_) &&
+        background_.size() == target.size()) {
+        // A tick without a painter: rows copied back and glyphs blended on this thread.
+        for (const QRect& r : dirty) PixelOps::Copy(target, background_, r);
+        const ElementLook look = NamesLook(round, false);
+        const QFont& font = Font(look.family, look.size).font;
+        ink_.clear();
+        for (size_t i = 0; i < round.selection.size(); ++i)
+            if (round.OnPage(i))
+                ink_.push_back(namePainter_.DrawInto(target, NamesArea(), round.selection[i].cell,
+                                                     round.selection[i].Shown(), font, look.color));
+        inkOf_ = {look.family, look.size, look.color};
+        return dirty;
     }
 
     QPainter p(&target);

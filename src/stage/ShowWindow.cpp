@@ -493,9 +493,15 @@ void ShowWindow::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     // Device pixels of the buffer onto the same device pixels of the screen.
     if (scale_.Ratio() == 1.0) {
-        // One to one: a plain copy of the opaque buffer.
+        // One to one: a plain copy of the opaque buffer, in bands low enough that Qt copies
+        // each on this thread instead of waking its pool (it splits blits over ~96 rows).
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : event->region()) p.drawImage(r.topLeft(), buffer_, r);
+        constexpr int kBand = 64;
+        for (const QRect& r : event->region())
+            for (int y = r.top(); y <= r.bottom(); y += kBand) {
+                const QRect band(r.left(), y, r.width(), std::min(kBand, r.bottom() + 1 - y));
+                p.drawImage(band.topLeft(), buffer_, band);
+            }
     } else {
         for (const QRect& r : event->region())
             p.drawImage(QRectF(r), buffer_, QRectF(scale_.ToPixels(r)));
