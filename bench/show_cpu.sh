@@ -6,7 +6,8 @@
 #
 # PROGRAM defaults to ./build/vantoria (an optimised build: bash scripts/bench.sh builds it).
 # Prints one line per case: screen, names in the round, screen measured, share of one core.
-# CPU_SHOTS=DIR also saves a screenshot of each show as it starts.
+# CPU_SHOTS=DIR also saves a screenshot of each show as it starts; CPU_PERF=DIR records each
+# rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PROGRAM=$(realpath "${1:-build/vantoria}")
@@ -16,7 +17,9 @@ for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)" >&2; exit 77; }
 done
 WORK=$(mktemp -d /tmp/vantoria-cpu.XXXXXX)
-DISPLAY_NO=:$((90 + RANDOM % 9))
+# A display number of its own for each case: a server just stopped may still hold the last.
+DISPLAY_BASE=$((100 + RANDOM % 100))
+CASE=0
 XVFB_PID=
 PROGRAM_PID=
 cleanup() {
@@ -63,6 +66,8 @@ measure() {  # width height names
         [ -e "$SRC/$f" ] && cp -r "$SRC/$f" "$app/"
     done
     event "$app" "$n"
+    CASE=$((CASE + 1))
+    DISPLAY_NO=:$((DISPLAY_BASE + CASE))
     Xvfb "$DISPLAY_NO" -screen 0 "${w}x${h}x24" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     for i in $(seq 50); do
@@ -90,7 +95,12 @@ measure() {  # width height names
         sleep 1
         t0=$(ticks "$PROGRAM_PID")
         s0=$(date +%s.%N)
-        sleep "$SECONDS_EACH"
+        if [ -n "${CPU_PERF:-}" ] && [ "$1" = rolling ]; then
+            perf record -q -F 499 -g -p "$PROGRAM_PID" -o "$CPU_PERF/$w-$n.data" -- \
+                sleep "$SECONDS_EACH" >/dev/null 2>&1
+        else
+            sleep "$SECONDS_EACH"
+        fi
         t1=$(ticks "$PROGRAM_PID")
         s1=$(date +%s.%N)
         awk -v t=$((t1 - t0)) -v s0="$s0" -v s1="$s1" -v hz="$HZ" -v l="$1" -v w="$w" -v h="$h" \
