@@ -39,8 +39,8 @@ CheckInPanel::CheckInPanel(AppData& data, QWidget* parent) : QWidget(parent), da
     heading->setFont(bold);
     grid->addWidget(heading, 0, 0, 1, 2);
 
-    enabledBox_ =
-        new QCheckBox(QStringLiteral("开启现场签到（来宾用手机扫码签到，无需互联网）"), this);
+    enabledBox_ = new QCheckBox(QStringLiteral("开启现场签到（无需互联网）"), this);
+    enabledBox_->setToolTip(QStringLiteral("来宾用手机扫码签到，手机与本机连同一个无线网络即可"));
     grid->addWidget(enabledBox_, 1, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("地址"), this), 2, 0);
     auto* addressRow = new QHBoxLayout;
