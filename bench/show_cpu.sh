@@ -66,14 +66,22 @@ measure() {  # width height names
         [ -e "$SRC/$f" ] && cp -r "$SRC/$f" "$app/"
     done
     event "$app" "$n"
-    CASE=$((CASE + 1))
-    DISPLAY_NO=:$((DISPLAY_BASE + CASE))
-    Xvfb "$DISPLAY_NO" -screen 0 "${w}x${h}x24" -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for i in $(seq 50); do
-        DISPLAY=$DISPLAY_NO xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        sleep 0.1
+    local try ready=
+    for try in 1 2 3; do  # a number another server holds is given up for the next
+        CASE=$((CASE + 1))
+        DISPLAY_NO=:$((DISPLAY_BASE + CASE))
+        Xvfb "$DISPLAY_NO" -screen 0 "${w}x${h}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for i in $(seq 100); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            DISPLAY=$DISPLAY_NO xdotool getdisplaygeometry >/dev/null 2>&1 && { ready=1; break; }
+            sleep 0.1
+        done
+        [ -n "$ready" ] && break
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
     done
+    [ -n "$ready" ] || { echo "Xvfb did not start" >&2; exit 1; }
     DISPLAY=$DISPLAY_NO HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/home/run SDL_AUDIODRIVER=dummy \
         QT_QPA_PLATFORM=xcb "$app/vantoria" >"$WORK/program.log" 2>&1 &
     PROGRAM_PID=$!

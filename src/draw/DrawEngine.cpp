@@ -254,6 +254,7 @@ void DrawEngine::SyncRemaining() {
 }
 
 bool DrawEngine::StartDraw(ShowHost& host) {
+    keyTexts_.clear();  // the list or the draw key may have changed since the last show
     if (!ValidateDraw(host)) return false;
     cursor_ = 0;
     SkipCompletedPrizes();
@@ -394,9 +395,18 @@ void DrawEngine::RollSelection() {
     ++rolls_;
     const bool hide = data_.HidePhoneDigits() && data_.FieldType() == 3;
     for (int32_t id : pool_.Roll(round_->batchSize, *stream_)) {
-        RoundSelection entry{id, DrawKeyText(id), QRect(), false, QString()};
-        if (hide) entry.shown = DrawKeyRules::HidePhoneDigits(entry.text);
-        round_->selection.push_back(std::move(entry));
+        // A round of hundreds rolls every 20 ms: each text is made once per show, then shared.
+        auto cached = keyTexts_.find(id);
+        if (cached == keyTexts_.end()) {
+            const QString text = DrawKeyText(id);
+            cached =
+                keyTexts_
+                    .emplace(id, std::make_pair(
+                                     text, hide ? DrawKeyRules::HidePhoneDigits(text) : QString()))
+                    .first;
+        }
+        round_->selection.push_back(
+            RoundSelection{id, cached->second.first, QRect(), false, cached->second.second});
     }
     SyncRemaining();
 }

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -156,6 +157,8 @@ class DrawEngine {
     size_t cursor_ = 0;
     std::unique_ptr<RoundState> round_;
     PrizePools pools_;
+    // Draw-key text and what the screen shows of it, by candidate, for the show under way.
+    std::unordered_map<int32_t, std::pair<QString, QString>> keyTexts_;
     DrawPool pool_;  // the current prize's
     int32_t poolPrize_ = -1;
     bool poolRepeat_ = false;
