@@ -240,11 +240,7 @@ void CandidateListTab::SetSelectedCheckedIn(bool checkedIn) {
             failed |= !log.Remove(c.id);
         }
     }
-    if (failed)
-        Ui::Tell(this,
-                 QStringLiteral("无法写入签到记录 %1：%2")
-                     .arg(QDir::toNativeSeparators(log.Path()), log.LastError()),
-                 Ui::Icon::Warning);
+    if (failed) TellCheckInWriteFailed();
     CheckInsChanged();
 }
 
@@ -256,12 +252,16 @@ void CandidateListTab::ClearCheckIns() {
             QStringLiteral("要清空全部 %1 人的签到吗？清空后他们需要重新签到。").arg(log.Count()),
             Ui::Icon::Question, Ui::Buttons::YesNo) != Ui::Answer::Yes)
         return;
-    if (!log.Clear())
-        Ui::Tell(this,
-                 QStringLiteral("无法写入签到记录 %1：%2")
-                     .arg(QDir::toNativeSeparators(log.Path()), log.LastError()),
-                 Ui::Icon::Warning);
+    if (!log.Clear()) TellCheckInWriteFailed();
     CheckInsChanged();
+}
+
+void CandidateListTab::TellCheckInWriteFailed() {
+    const CheckInLog& log = data_.CheckIns();
+    Ui::Tell(this,
+             QStringLiteral("无法写入签到记录 %1：%2")
+                 .arg(QDir::toNativeSeparators(log.Path()), log.LastError()),
+             Ui::Icon::Warning);
 }
 
 void CandidateListTab::CheckInsChanged() {

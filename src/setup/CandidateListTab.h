@@ -66,6 +66,7 @@ class CandidateListTab : public QWidget {
     void ClearCheckIns();
     // A check-in came (from a phone or the hand): the column, the filter and the count.
     void CheckInsChanged();
+    void TellCheckInWriteFailed();
     void ShowRowMenu(const QPoint& at);
     void GenerateNumbers();
     void Clear();

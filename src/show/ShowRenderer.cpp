@@ -580,33 +580,36 @@ void ShowRenderer::DrawStatusLine(QPainter& p, const RoundState& round) {
     p.drawText(StatusBand(), Qt::AlignHCenter | Qt::AlignTop, text);
 }
 
-void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
-    if (round.fingerprint.isEmpty()) return;
-    // Large, white on its own dark plate, with the whole commitment as a QR code beside it:
-    // a guest photographs it from the room.
-    const QRect plate = layout_.FingerprintPlate();
+QRect ShowRenderer::DrawCodePlate(QPainter& p, const QRect& plate, const QByteArray& text,
+                                  std::pair<QByteArray, QImage>& code) {
     const int pad = Scaled(14);
-    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(242, 193, 78), Scaled(2)));
     p.setBrush(QColor(20, 10, 10, 235));
     p.drawRoundedRect(plate, Scaled(14), Scaled(14));
     const int qrSide = plate.height() - 2 * pad;
-    if (commitmentQr_.first != round.commitment) {
-        const QByteArray text = round.commitment.toLatin1();
+    if (code.first != text) {
         const int modules = QrImage::ModulesFor(text);
-        commitmentQr_ = {round.commitment, modules > 0
-                                               ? QrImage::Make(text, std::max(1, qrSide / modules))
-                                               : QImage()};
+        code = {text, modules > 0 ? QrImage::Make(text, std::max(1, qrSide / modules)) : QImage()};
     }
-    const QImage& qr = commitmentQr_.second;
+    const QImage& qr = code.second;
     QRect textBox = plate.adjusted(pad, pad, -pad, -pad);
     if (!qr.isNull()) {
-        const QRect at(plate.left() + pad + (qrSide - qr.width()) / 2,
-                       plate.top() + pad + (qrSide - qr.height()) / 2, qr.width(), qr.height());
-        p.drawImage(at, qr);
+        p.drawImage(QPoint(plate.left() + pad + (qrSide - qr.width()) / 2,
+                           plate.top() + pad + (qrSide - qr.height()) / 2),
+                    qr);
         textBox.setLeft(plate.left() + pad + qrSide + pad);
     }
+    return textBox;
+}
+
+void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
+    if (round.fingerprint.isEmpty()) return;
+    // Large, white on its own dark plate, with the whole commitment as a QR code beside it:
+    // a guest photographs it from the room.
+    p.save();
+    const QRect textBox =
+        DrawCodePlate(p, layout_.FingerprintPlate(), round.commitment.toLatin1(), commitmentQr_);
     p.setPen(QColor(255, 236, 200));
     p.setFont(Font(kDefaultFamily, Scaled(kFingerprintLabelPointSize)).font);
     p.drawText(textBox, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("本场抽奖指纹"));
@@ -618,28 +621,9 @@ void ShowRenderer::DrawFingerprint(QPainter& p, const RoundState& round) {
 
 void ShowRenderer::DrawCheckIn(QPainter& p, const RoundState& round) {
     if (round.checkInUrl.isEmpty()) return;
-    const QRect plate = layout_.CheckInPlate();
-    const int pad = Scaled(14);
     p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(242, 193, 78), Scaled(2)));
-    p.setBrush(QColor(20, 10, 10, 235));
-    p.drawRoundedRect(plate, Scaled(14), Scaled(14));
-    const int qrSide = plate.height() - 2 * pad;
-    if (checkInQr_.first != round.checkInUrl) {
-        const QByteArray text = round.checkInUrl.toUtf8();
-        const int modules = QrImage::ModulesFor(text);
-        checkInQr_ = {round.checkInUrl,
-                      modules > 0 ? QrImage::Make(text, std::max(1, qrSide / modules)) : QImage()};
-    }
-    const QImage& qr = checkInQr_.second;
-    QRect textBox = plate.adjusted(pad, pad, -pad, -pad);
-    if (!qr.isNull()) {
-        p.drawImage(QPoint(plate.left() + pad + (qrSide - qr.width()) / 2,
-                           plate.top() + pad + (qrSide - qr.height()) / 2),
-                    qr);
-        textBox.setLeft(plate.left() + pad + qrSide + pad);
-    }
+    const QRect textBox =
+        DrawCodePlate(p, layout_.CheckInPlate(), round.checkInUrl.toUtf8(), checkInQr_);
     // The largest size at which each line fits the narrow column beside the code.
     const auto fitted = [&](const QString& text, int points) {
         while (points > 10) {

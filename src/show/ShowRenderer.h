@@ -152,6 +152,10 @@ class ShowRenderer {
     void DrawHelpText(QPainter& p);
     void DrawFingerprint(QPainter& p, const RoundState& round);
     void DrawCheckIn(QPainter& p, const RoundState& round);
+    // A dark plate with a QR code of text at its left (made once per text, kept in code);
+    // returns the room beside the code.
+    QRect DrawCodePlate(QPainter& p, const QRect& plate, const QByteArray& text,
+                        std::pair<QByteArray, QImage>& code);
     void DrawRehearsalMark(QPainter& p, const RoundState& round);
     // name: where the name stands; em: its height in pixels.
     void MarkVoided(QPainter& p, const QRect& cell, const QRectF& name, double em);
@@ -184,8 +188,9 @@ class ShowRenderer {
     int totalHeight_ = 0;
 
     QImage background_;                        // ready to copy, screen size; null until built
-    std::pair<QString, QImage> commitmentQr_;  // the QR code of the commitment it was made for
-    std::pair<QString, QImage> checkInQr_;     // the guests' link and its code
+    // The QR codes on the plates, with the texts they were made for.
+    std::pair<QByteArray, QImage> commitmentQr_;
+    std::pair<QByteArray, QImage> checkInQr_;
     QString helpText_ = QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
 
     // Point sizes are resolved against the target's resolution, the same for measuring
