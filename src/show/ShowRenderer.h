@@ -187,7 +187,7 @@ class ShowRenderer {
     int scrollY_ = 0;
     int totalHeight_ = 0;
 
-    QImage background_;                        // ready to copy, screen size; null until built
+    QImage background_;  // ready to copy, screen size; null until built
     // The QR codes on the plates, with the texts they were made for.
     std::pair<QByteArray, QImage> commitmentQr_;
     std::pair<QByteArray, QImage> checkInQr_;

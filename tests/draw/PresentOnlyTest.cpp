@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 
+#include "ScriptedShow.h"
 #include "draw/DrawEngine.h"
 #include "draw/DrawRecord.h"
 #include "draw/DrawVerifier.h"
@@ -21,30 +22,8 @@
 
 namespace {
 
-class Host : public ShowHost {
-  public:
-    std::function<void()> show;
-    std::vector<std::pair<int64_t, int64_t>> confirmed;
-    bool start = true;
-    bool AskToContinue(const Shortage&) override { return true; }
-    bool ConfirmPresent(int64_t present, int64_t everyone) override {
-        confirmed.emplace_back(present, everyone);
-        return start;
-    }
-    void RunShow() override {
-        if (show) show();
-    }
-};
-
-// Steps until rounds rounds were kept or the show is finished.
 void Play(DrawEngine& engine, int rounds = 1 << 30) {
-    int kept = 0;
-    while (engine.Round()->state != RoundState::kFinished) {
-        if (engine.Round()->state == RoundState::kWinners && ++kept >= rounds) return;
-        engine.AdvanceStep();
-        if (engine.Round()->state == RoundState::kRolling)
-            for (int t = 0; t < 3; ++t) engine.RollSelection();
-    }
+    PlayShow(engine, rounds, 3);
 }
 
 // 60 people, every fourth not taking part; check-in on, only those present drawing.
@@ -83,7 +62,7 @@ struct Evening {
     TestFolder dir;
     std::unique_ptr<AppData> data;
     std::unique_ptr<DrawEngine> engine;
-    Host host;
+    ScriptedHost host;
 };
 
 }  // namespace
@@ -175,7 +154,7 @@ TEST(PresentOnly, NobodyCheckedInDecliningOrCheckInOffEachStartAsTheyShould) {
         Evening e;
         e.data->AddPrize("奖", "", 2, 1, "", 0);
         e.CheckIn(0, 8);
-        e.host.start = false;
+        e.host.startWithThosePresent = false;
         EXPECT_FALSE(e.engine->StartDraw(e.host));
         EXPECT_EQ(e.data->DrawStatusCode(), DrawEngine::kOperatorDeclined);
     }

@@ -13,6 +13,7 @@
 #include <random>
 #include <set>
 
+#include "ScriptedShow.h"
 #include "draw/DrawEngine.h"
 #include "draw/DrawRecord.h"
 #include "draw/DrawVerifier.h"
@@ -37,28 +38,10 @@ ShowKeys::Key KeyFrom(std::mt19937_64& rng) {
     return key;
 }
 
-class Host : public ShowHost {
-  public:
-    std::function<void()> show;
-    std::vector<Shortage> asked;
-    bool AskToContinue(const Shortage& s) override {
-        asked.push_back(s);
-        return true;
-    }
-    void RunShow() override {
-        if (show) show();
-    }
-};
+using Host = ScriptedHost;
 
-// Steps to the end (or until rounds rounds were kept), a few rolls on each rolling screen.
 void Play(DrawEngine& engine, int rounds = 1 << 30) {
-    int kept = 0;
-    while (engine.Round()->state != RoundState::kFinished) {
-        if (engine.Round()->state == RoundState::kWinners && ++kept >= rounds) return;
-        engine.AdvanceStep();
-        if (engine.Round()->state == RoundState::kRolling)
-            for (int t = 0; t < 5; ++t) engine.RollSelection();
-    }
+    PlayShow(engine, rounds);
 }
 
 PrizeScope Only(const QString& field, const QStringList& values) {
