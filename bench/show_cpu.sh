@@ -6,8 +6,10 @@
 #
 # PROGRAM defaults to ./build/vantoria (an optimised build: bash scripts/bench.sh builds it).
 # Prints one line per case: screen, names in the round, screen measured, share of one core.
-# CPU_SHOTS=DIR also saves a screenshot of each show as it starts; CPU_PERF=DIR records each
+# CPU_SHOTS=DIR also saves a screenshot of each show as it starts and as it rolls; CPU_PERF=DIR records each
 # rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data).
+# CPU_CASES="1920x1080x12 ..." measures only those cases; CPU_THREADS=1 adds each thread's
+# ticks since it started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PROGRAM=$(realpath "${1:-build/vantoria}")
@@ -32,6 +34,13 @@ HZ=$(getconf CLK_TCK)
 
 ticks() {  # utime + stime of a process, in clock ticks
     awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
+threads() {  # "tid name ticks" of each thread, sorted for join
+    local t
+    for t in /proc/"$1"/task/*; do
+        printf '%s %s %s\n' "${t##*/}" "$(tr ' ' _ <"$t/comm")" "$(awk '{ print $14 + $15 }' "$t/stat")"
+    done | sort
 }
 
 # A program folder with 600 people ("姓名 部门" keys) and one prize drawing N in one round.
@@ -83,7 +92,7 @@ measure() {  # width height names
     done
     [ -n "$ready" ] || { echo "Xvfb did not start" >&2; exit 1; }
     DISPLAY=$DISPLAY_NO HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/home/run SDL_AUDIODRIVER=dummy \
-        QT_QPA_PLATFORM=xcb "$app/vantoria" >"$WORK/program.log" 2>&1 &
+        QT_QPA_PLATFORM=xcb "$app/vantoria" >"${CPU_LOG:-$WORK/program.log}" 2>&1 &
     PROGRAM_PID=$!
     wid=
     for i in $(seq 100); do
@@ -101,6 +110,7 @@ measure() {  # width height names
     run() {  # label
         local t0 t1 s0 s1
         sleep 1
+        [ -n "${CPU_THREADS:-}" ] && threads "$PROGRAM_PID" >"$WORK/threads0"
         t0=$(ticks "$PROGRAM_PID")
         s0=$(date +%s.%N)
         if [ -n "${CPU_PERF:-}" ] && [ "$1" = rolling ]; then
@@ -111,6 +121,11 @@ measure() {  # width height names
         fi
         t1=$(ticks "$PROGRAM_PID")
         s1=$(date +%s.%N)
+        if [ -n "${CPU_THREADS:-}" ]; then  # each thread's share over the same stretch
+            threads "$PROGRAM_PID" >"$WORK/threads1"
+            join -o 0,1.2,1.3,2.3 "$WORK/threads0" "$WORK/threads1" | awk -v hz="$HZ" -v s0="$s0" -v s1="$s1" \
+                '{ printf "    thread %-8s %-16s %5.1f%%\n", $1, $2, 100 * ($4 - $3) / hz / (s1 - s0) }'
+        fi
         awk -v t=$((t1 - t0)) -v s0="$s0" -v s1="$s1" -v hz="$HZ" -v l="$1" -v w="$w" -v h="$h" \
             -v n="$n" 'BEGIN { printf "%dx%d  %3d names  %-8s %5.1f%% of a core\n", w, h, n, l, 100 * t / hz / (s1 - s0) }'
     }
@@ -120,6 +135,7 @@ measure() {  # width height names
     [ "$n" -eq 12 ] && [ "$w" -eq 1920 ] && run prize
     key space  # rolling
     run rolling
+    [ -n "${CPU_SHOTS:-}" ] && DISPLAY=$DISPLAY_NO import -window root "$CPU_SHOTS/$w-$n-rolling.png"
     kill -9 "$PROGRAM_PID" 2>/dev/null || true
     wait "$PROGRAM_PID" 2>/dev/null || true
     PROGRAM_PID=
@@ -128,7 +144,9 @@ measure() {  # width height names
     XVFB_PID=
 }
 
-for c in "1920 1080 12" "3840 2160 12" "1920 1080 30" "3840 2160 30" "1920 1080 450" "1920 1080 500"; do
+CASES=${CPU_CASES:-1920x1080x12 3840x2160x12 1920x1080x30 3840x2160x30 1920x1080x450 1920x1080x500}
+for c in $CASES; do
+    c=${c//x/ }
     # shellcheck disable=SC2086
     measure $c
 done

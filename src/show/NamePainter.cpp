@@ -22,12 +22,14 @@ void NamePainter::Clear() {
     names_.Clear();
 }
 
-const NamePainter::Sprite& NamePainter::GlyphSprite(const QRawFont& font, quint32 glyph,
-                                                    QRgb color) {
+const std::shared_ptr<const NamePainter::Sprite>& NamePainter::GlyphSprite(const QRawFont& font,
+                                                                           quint32 glyph,
+                                                                           QRgb color) {
     const auto key = std::make_tuple(font.familyName(), font.styleName(),
                                      qRound(font.pixelSize() * 64), glyph, color);
-    if (const Sprite* kept = glyphs_.Find(key)) return *kept;
-    Sprite sprite;
+    if (const auto* kept = glyphs_.Find(key)) return *kept;
+    auto made = std::make_shared<Sprite>();
+    Sprite& sprite = *made;
     const QRect bounds = font.boundingRect(glyph).toAlignedRect().adjusted(-2, -2, 2, 2);
     if (!bounds.isEmpty()) {
         sprite.offset = bounds.topLeft();
@@ -41,18 +43,22 @@ const NamePainter::Sprite& NamePainter::GlyphSprite(const QRawFont& font, quint3
         p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
         p.setPen(QColor::fromRgba(color));
         p.drawGlyphRun(QPointF(0, 0), one);
+        p.end();
+        sprite.spans = PixelOps::InkedSpans(sprite.image);
     }
-    const size_t bytes = size_t(sprite.image.sizeInBytes());
-    return glyphs_.Insert(key, std::move(sprite), bytes);
+    const size_t bytes = size_t(sprite.image.sizeInBytes()) + sprite.spans.size() * 8;
+    return glyphs_.Insert(key, std::move(made), bytes);
 }
 
-const NamePainter::Placed& NamePainter::Layout(const QString& text, const QFont& font, QRgb color,
-                                               int cellWidth) {
+const std::shared_ptr<const NamePainter::Placed>& NamePainter::Layout(const QString& text,
+                                                                      const QFont& font, QRgb color,
+                                                                      int cellWidth) {
     const auto key = std::make_tuple(text, font.family(), font.pointSize(), color, cellWidth);
-    if (const Placed* kept = names_.Find(key)) return *kept;
+    if (const auto* kept = names_.Find(key)) return *kept;
 
     QString shown = text;
-    Placed placed;
+    auto made = std::make_shared<Placed>();
+    Placed& placed = *made;
     for (int attempt = 0; attempt < 2; ++attempt) {
         QTextLayout layout(shown, font, const_cast<QImage*>(device_));
         QTextOption option(Qt::AlignLeft);
@@ -82,19 +88,19 @@ const NamePainter::Placed& NamePainter::Layout(const QString& text, const QFont&
             const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
             for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
-                const Sprite& sprite = GlyphSprite(raw, indexes[i], color);
-                if (sprite.image.isNull()) continue;
+                const std::shared_ptr<const Sprite>& sprite = GlyphSprite(raw, indexes[i], color);
+                if (sprite->image.isNull()) continue;
                 const QPoint at =
-                    QPoint(qRound(positions[i].x()), qRound(positions[i].y())) + sprite.offset;
-                placed.glyphs.emplace_back(sprite.image, at);
-                placed.ink |= QRect(at, sprite.image.size());
+                    QPoint(qRound(positions[i].x()), qRound(positions[i].y())) + sprite->offset;
+                placed.glyphs.emplace_back(sprite, at);
+                placed.ink |= QRect(at, sprite->image.size());
             }
         }
         break;
     }
     size_t bytes = sizeof(Placed) + size_t(text.size()) * 2;
-    bytes += placed.glyphs.size() * sizeof(std::pair<QImage, QPoint>);
-    return names_.Insert(key, std::move(placed), bytes);
+    bytes += placed.glyphs.size() * sizeof(placed.glyphs.front());
+    return names_.Insert(key, std::move(made), bytes);
 }
 
 QPoint NamePainter::Origin(const QRect& cell, const Placed& placed) {
@@ -103,24 +109,25 @@ QPoint NamePainter::Origin(const QRect& cell, const Placed& placed) {
                   qRound(box.center().y() - placed.height / 2));
 }
 
-QRect NamePainter::Bounds(const QRect& cell, const QString& text, const QFont& font, QRgb color) {
-    const Placed& placed = Layout(text, font, color, cell.width());
-    if (placed.ink.isEmpty()) return QRect();
-    return placed.ink.translated(Origin(cell, placed));
+NamePainter::Placement NamePainter::Place(const QRect& cell, const QString& text, const QFont& font,
+                                          QRgb color) {
+    Placement name;
+    name.placed = Layout(text, font, color, cell.width());
+    name.origin = Origin(cell, *name.placed);
+    if (!name.placed->ink.isEmpty()) name.ink = name.placed->ink.translated(name.origin);
+    return name;
 }
 
-QRect NamePainter::DrawInto(QImage& target, const QRect& clip, const QRect& cell,
-                            const QString& text, const QFont& font, QRgb color) {
-    const Placed& placed = Layout(text, font, color, cell.width());
-    const QPoint origin = Origin(cell, placed);
-    for (const auto& [image, at] : placed.glyphs) PixelOps::Blend(target, image, origin + at, clip);
-    return placed.ink.isEmpty() ? QRect() : placed.ink.translated(origin);
+void NamePainter::DrawInto(QImage& target, const QRect& clip, const Placement& name) {
+    if (!name.placed || !name.ink.intersects(clip)) return;
+    for (const auto& [sprite, at] : name.placed->glyphs)
+        PixelOps::Blend(target, sprite->image, name.origin + at, clip, &sprite->spans);
 }
 
 QRect NamePainter::Draw(QPainter& p, const QRect& cell, const QString& text, const QFont& font,
                         QRgb color) {
-    const Placed& placed = Layout(text, font, color, cell.width());
-    const QPoint origin = Origin(cell, placed);
-    for (const auto& [image, at] : placed.glyphs) p.drawImage(origin + at, image);
-    return placed.ink.isEmpty() ? QRect() : placed.ink.translated(origin);
+    const Placement name = Place(cell, text, font, color);
+    for (const auto& [sprite, at] : name.placed->glyphs)
+        p.drawImage(name.origin + at, sprite->image);
+    return name.ink;
 }

@@ -7,10 +7,12 @@
 #include <QRect>
 #include <QString>
 
+#include <memory>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "show/PixelOps.h"
 #include "show/SpriteCache.h"
 
 class QPainter;
@@ -27,34 +29,48 @@ class NamePainter {
     void SetDevice(const QImage* measureDevice) { device_ = measureDevice; }
     void Clear();
 
-    // Where the name's pixels fall when centred in the cell (shortened to its width when even
-    // then too long); empty for a text without ink.
-    QRect Bounds(const QRect& cell, const QString& text, const QFont& font, QRgb color);
+  private:
+    struct Placed;
+
+  public:
+    // A name laid out and placed in its cell, ready to draw any part of.
+    struct Placement {
+        std::shared_ptr<const Placed> placed;
+        QPoint origin;
+        QRect ink;  // where its pixels fall; empty for a text without ink
+    };
+    // The name centred in the cell (shortened to its width when even then too long).
+    Placement Place(const QRect& cell, const QString& text, const QFont& font, QRgb color);
+    // Draws the placed name straight into an opaque 32-bit image, inside clip, without a
+    // painter.
+    static void DrawInto(QImage& target, const QRect& clip, const Placement& name);
     // Draws the name centred in the cell; returns where its pixels fell.
-    // The same straight into an opaque 32-bit image, inside clip, without a painter.
-    QRect DrawInto(QImage& target, const QRect& clip, const QRect& cell, const QString& text,
-                   const QFont& font, QRgb color);
     QRect Draw(QPainter& p, const QRect& cell, const QString& text, const QFont& font, QRgb color);
 
   private:
     struct Sprite {
         QImage image;
-        QPoint offset;  // of the image's top left from the glyph's origin
+        QPoint offset;                      // of the image's top left from the glyph's origin
+        std::vector<PixelOps::Span> spans;  // each row's ink
     };
     // A name laid out once: its glyph pictures from the text origin, its size and its ink.
+    // Shared, so a placement outlives the cache starting again.
     struct Placed {
-        std::vector<std::pair<QImage, QPoint>> glyphs;
+        std::vector<std::pair<std::shared_ptr<const Sprite>, QPoint>> glyphs;
         double width = 0;
         double height = 0;
         QRect ink;  // from the origin
     };
-    const Placed& Layout(const QString& text, const QFont& font, QRgb color, int cellWidth);
-    const Sprite& GlyphSprite(const QRawFont& font, quint32 glyph, QRgb color);
+    const std::shared_ptr<const Placed>& Layout(const QString& text, const QFont& font, QRgb color,
+                                                int cellWidth);
+    const std::shared_ptr<const Sprite>& GlyphSprite(const QRawFont& font, quint32 glyph,
+                                                     QRgb color);
     static QPoint Origin(const QRect& cell, const Placed& placed);
 
     const QImage* device_ = nullptr;
     // Glyphs of the rolling names, ready to copy, by face, size, glyph and colour.
-    SpriteCache<std::tuple<QString, QString, int, quint32, QRgb>, Sprite> glyphs_;
+    SpriteCache<std::tuple<QString, QString, int, quint32, QRgb>, std::shared_ptr<const Sprite>>
+        glyphs_;
     // Names laid out, by text, font, colour and cell width.
-    SpriteCache<std::tuple<QString, QString, int, QRgb, int>, Placed> names_;
+    SpriteCache<std::tuple<QString, QString, int, QRgb, int>, std::shared_ptr<const Placed>> names_;
 };

@@ -769,10 +769,16 @@ QRegion ShowRenderer::PaintNames(QImage& target, RoundState& round) {
     SyncResolution(target);
     EnsureBackground();
 
+    const bool rolling = round.state == RoundState::kRolling && round.selectedElement < 0;
+    QRegion planned;
+    if (rolling && PlanRoll(target, round, planned)) {
+        DrawRoll(target);
+        return planned;
+    }
+
+    // A tick changes only the names: what the last one inked and what this one will.
     QRegion dirty(NamesArea());
-    if (round.state == RoundState::kRolling && round.selectedElement < 0 && !ink_.empty() &&
-        !round.selection.empty()) {
-        // A tick changes only the names: what the last one inked and what this one will.
+    if (rolling && !ink_.empty() && !round.selection.empty()) {
         // The look the names will be drawn in; the last tick's ink counts only in the same.
         const ElementLook look = NamesLook(round, false);
         if (inkOf_ == std::make_tuple(look.family, look.size, look.color)) {
@@ -780,26 +786,12 @@ QRegion ShowRenderer::PaintNames(QImage& target, RoundState& round) {
             QRegion next = InkedRegion();
             for (size_t i = 0; i < round.selection.size(); ++i)
                 if (round.OnPage(i))
-                    next += namePainter_.Bounds(round.selection[i].cell, round.selection[i].Shown(),
-                                                font, look.color);
+                    next += namePainter_
+                                .Place(round.selection[i].cell, round.selection[i].Shown(), font,
+                                       look.color)
+                                .ink;
             dirty = next & NamesArea();
         }
-    }
-
-    if (round.state == RoundState::kRolling && round.selectedElement < 0 &&
-        PixelOps::Opaque32(target) && PixelOps::Opaque32(background_) &&
-        background_.size() == target.size()) {
-        // A tick without a painter: rows copied back and glyphs blended on this thread.
-        for (const QRect& r : dirty) PixelOps::Copy(target, background_, r);
-        const ElementLook look = NamesLook(round, false);
-        const QFont& font = Font(look.family, look.size).font;
-        ink_.clear();
-        for (size_t i = 0; i < round.selection.size(); ++i)
-            if (round.OnPage(i))
-                ink_.push_back(namePainter_.DrawInto(target, NamesArea(), round.selection[i].cell,
-                                                     round.selection[i].Shown(), font, look.color));
-        inkOf_ = {look.family, look.size, look.color};
-        return dirty;
     }
 
     QPainter p(&target);
@@ -811,6 +803,73 @@ QRegion ShowRenderer::PaintNames(QImage& target, RoundState& round) {
     DrawNames(p, round, round.state == RoundState::kWinners);
     DrawSelectionOutline(p, round);
     return dirty;
+}
+
+bool ShowRenderer::PlanRoll(const QImage& target, RoundState& round, QRegion& dirty) {
+    if (target.isNull() || round.state != RoundState::kRolling || round.selectedElement >= 0 ||
+        round.selection.empty() || !PixelOps::Target32(target))
+        return false;
+    SyncResolution(target);
+    EnsureBackground();
+    if (!PixelOps::Opaque32(background_) || background_.size() != target.size()) return false;
+
+    const ElementLook look = NamesLook(round, false);
+    const QFont& font = Font(look.family, look.size).font;
+    const QRect area = NamesArea();
+    placements_.clear();
+    for (size_t i = 0; i < round.selection.size(); ++i)
+        if (round.OnPage(i))
+            placements_.push_back(namePainter_.Place(round.selection[i].cell,
+                                                     round.selection[i].Shown(), font, look.color));
+    // What each name changes: its last ink and its new one, when the last was drawn the same.
+    const bool same = inkOf_ == std::make_tuple(look.family, look.size, look.color) &&
+                      ink_.size() == placements_.size();
+    boxes_.clear();
+    for (size_t k = 0; k < placements_.size(); ++k)
+        boxes_.push_back(((same ? ink_[k] : QRect()) | placements_[k].ink) & area);
+    boxesApart_ = same && Disjoint(boxes_);
+    planned_ = same ? QRegion() : QRegion(area);
+    if (same)
+        for (const QRect& box : boxes_) planned_ += box;
+    inkOf_ = {look.family, look.size, look.color};
+    dirty = planned_;
+    return true;
+}
+
+void ShowRenderer::DrawRoll(QImage& target) {
+    const QRect area = NamesArea();
+    if (boxesApart_) {
+        // Name by name, in bands of rows small enough to stay in the cache between the
+        // restore and the blend.
+        constexpr int kBand = 8;
+        for (size_t k = 0; k < boxes_.size(); ++k) {
+            const QRect& box = boxes_[k];
+            for (int y = box.top(); y <= box.bottom(); y += kBand) {
+                const QRect band(box.left(), y, box.width(), std::min(kBand, box.bottom() + 1 - y));
+                PixelOps::Copy(target, background_, band);
+                NamePainter::DrawInto(target, band, placements_[k]);
+            }
+        }
+    } else {
+        for (const QRect& r : planned_) PixelOps::Copy(target, background_, r);
+        for (const NamePainter::Placement& name : placements_)
+            NamePainter::DrawInto(target, area, name);
+    }
+    ink_.clear();
+    for (const NamePainter::Placement& name : placements_) ink_.push_back(name.ink);
+}
+
+bool ShowRenderer::Disjoint(const std::vector<QRect>& boxes) {
+    // By their tops: a box can meet only those that start before it ends.
+    std::vector<const QRect*> byTop;
+    for (const QRect& box : boxes)
+        if (!box.isEmpty()) byTop.push_back(&box);
+    std::sort(byTop.begin(), byTop.end(),
+              [](const QRect* a, const QRect* b) { return a->top() < b->top(); });
+    for (size_t i = 0; i < byTop.size(); ++i)
+        for (size_t j = i + 1; j < byTop.size() && byTop[j]->top() <= byTop[i]->bottom(); ++j)
+            if (byTop[i]->intersects(*byTop[j])) return false;
+    return true;
 }
 
 QRegion ShowRenderer::InkedRegion() const {

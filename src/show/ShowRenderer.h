@@ -60,6 +60,11 @@ class ShowRenderer {
     // Repaints only the names area (background piece, then the names): the rolling tick.
     // Returns the pixels it changed: on a rolling tick only where names were or now are.
     QRegion PaintNames(QImage& target, RoundState& round);
+    // The same tick in two steps, for a target that may only be written while it is painted
+    // (a window's own backing store): first what it will change, then the change. PlanRoll
+    // says false when the tick cannot be drawn so (the target then needs a whole paint).
+    bool PlanRoll(const QImage& target, RoundState& round, QRegion& dirty);
+    void DrawRoll(QImage& target);
 
     // Forgets the cached background; the next paint builds it from the current choice.
     void DropBackground();
@@ -176,6 +181,8 @@ class ShowRenderer {
     const TextSprite& ElementSprite(const QString& text, const QString& family, int pointSize,
                                     QRgb color, int flags, bool shadow, const QSize& box);
     QRegion InkedRegion() const;
+    // Whether no two of the boxes overlap.
+    static bool Disjoint(const std::vector<QRect>& boxes);
     const Sprite& OutlinedName(const QString& text, const QString& family, int pointSize,
                                QRgb color);
 
@@ -203,6 +210,11 @@ class ShowRenderer {
     // they were drawn in.
     std::vector<QRect> ink_;
     std::tuple<QString, int, uint32_t> inkOf_;
+    // A tick's names and the box each changes, kept to spare allocations.
+    std::vector<NamePainter::Placement> placements_;
+    std::vector<QRect> boxes_;
+    bool boxesApart_ = false;  // each box redrawn on its own
+    QRegion planned_;          // what the planned tick changes
 
     std::map<std::pair<QString, int>, FontEntry> fonts_;
     // Scaled prize pictures by prize, default-or-own, source size and target size.

@@ -1,5 +1,6 @@
 #include "stage/ShowWindow.h"
 
+#include <QBackingStore>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -20,6 +22,7 @@
 #include "model/AppData.h"
 #include "model/Prize.h"
 #include "model/Winner.h"
+#include "show/PixelOps.h"
 #include "show/PromptPainter.h"
 #include "show/ShowScreens.h"
 #include "stage/AddPrizeDialog.h"
@@ -287,8 +290,26 @@ void ShowWindow::RollTick() {
         update();
         return;
     }
+    if (QImage* screen = ScreenImage(); screen && screenCurrent_) {
+        // Into the backing store, which may be written only while it is painted: the change
+        // is planned now and drawn by the paint, at once, so ticks never pile up.
+        if (!renderer_.PlanRoll(*screen, *round, rollRegion_)) {
+            fullRepaint_ = true;
+            update();
+            return;
+        }
+        rollPlanned_ = true;
+        repaint(rollRegion_);
+        return;
+    }
+    if (!bufferCurrent_) {
+        fullRepaint_ = true;
+        update();
+        return;
+    }
     // Painted now, so only the pixels that changed are sent to the screen.
     const QRegion dirty = renderer_.PaintNames(buffer_, *round);
+    screenCurrent_ = false;
     for (const QRect& r : dirty) update(scale_.ToLogical(r));
 }
 
@@ -482,15 +503,26 @@ void ShowWindow::Answer(bool yes) {
 void ShowWindow::paintEvent(QPaintEvent* event) {
     if (buffer_.isNull()) return;
     if (fullRepaint_) PublishBoard();  // every change of screen repaints it whole
-    if (fullRepaint_) {
-        renderer_.Paint(buffer_, Round());
-        if (prompt_) {
-            QPainter p(&buffer_);
-            PromptPainter::Paint(p, renderer_.Geometry(), *prompt_, renderer_.DefaultFamily());
-        }
-        fullRepaint_ = false;
-    }
     QPainter p(this);
+    if (QImage* screen = ScreenImage(p)) {
+        // One to one: the frame is painted where the screen reads it, with no copy of it.
+        const bool tick = rollPlanned_ && screenCurrent_ && !fullRepaint_ &&
+                          (event->region() - rollRegion_).isEmpty();
+        p.end();
+        if (tick)
+            renderer_.DrawRoll(*screen);
+        else
+            PaintWhole(*screen);  // a new screen, or one Qt asks for (shown, uncovered)
+        rollPlanned_ = false;
+        screenCurrent_ = true;
+        bufferCurrent_ = false;
+        return;
+    }
+    if (fullRepaint_ || !bufferCurrent_) {
+        PaintWhole(buffer_);
+        bufferCurrent_ = true;
+        screenCurrent_ = false;  // the renderer now knows the buffer's names, not the screen's
+    }
     // Device pixels of the buffer onto the same device pixels of the screen.
     if (scale_.Ratio() == 1.0) {
         // One to one: a plain copy of the opaque buffer, in bands low enough that Qt copies
@@ -506,4 +538,39 @@ void ShowWindow::paintEvent(QPaintEvent* event) {
         for (const QRect& r : event->region())
             p.drawImage(QRectF(r), buffer_, QRectF(scale_.ToPixels(r)));
     }
+}
+
+void ShowWindow::PaintWhole(QImage& target) {
+    renderer_.Paint(target, Round());
+    if (prompt_) {
+        QPainter p(&target);
+        PromptPainter::Paint(p, renderer_.Geometry(), *prompt_, renderer_.DefaultFamily());
+    }
+    fullRepaint_ = false;
+}
+
+QImage* ShowWindow::ScreenImage() const {
+    QBackingStore* store = backingStore();
+    if (!store || scale_.Ratio() != 1.0) return nullptr;
+    QPaintDevice* device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    // Fonts are sized by the target's resolution: the same as the buffer's, or the two differ.
+    if (image->size() != buffer_.size() || !PixelOps::Target32(*image) ||
+        image->dotsPerMeterX() != buffer_.dotsPerMeterX() ||
+        image->dotsPerMeterY() != buffer_.dotsPerMeterY())
+        return nullptr;
+    return image;
+}
+
+QImage* ShowWindow::ScreenImage(QPainter& painter) const {
+    QImage* image = ScreenImage();
+    QPaintEngine* engine = painter.paintEngine();
+    return image && engine && engine->paintDevice() == image ? image : nullptr;
+}
+
+const QImage& ShowWindow::Buffer() const {
+    if (screenCurrent_ && !bufferCurrent_)
+        if (const QImage* screen = ScreenImage()) return *screen;
+    return buffer_;
 }

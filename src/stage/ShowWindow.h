@@ -60,7 +60,8 @@ class ShowWindow : public QDialog {
     void SetCheckIn(CheckInService* service);
 
     ShowRenderer& Renderer() { return renderer_; }
-    const QImage& Buffer() const { return buffer_; }
+    // The frame last painted: the window's own backing store when painted straight into it.
+    const QImage& Buffer() const;
     const PixelScale& Scale() const { return scale_; }
     const EffectPlayer& StopSound() const { return stopSound_; }
     bool IsRolling() const { return rollTimer_.isActive(); }
@@ -92,6 +93,12 @@ class ShowWindow : public QDialog {
     void ShowCheckInCount();
     // Tells the service what the screen shows, when that changed.
     void PublishBoard(bool running = true);
+    // The backing store's image when the show may paint straight into it: one to one, opaque
+    // 32-bit and the renderer's size. With a painter, only when that painter paints into it
+    // (not when the window is grabbed into a picture).
+    QImage* ScreenImage() const;
+    QImage* ScreenImage(QPainter& painter) const;
+    void PaintWhole(QImage& target);
 
     AppData& data_;
     DrawEngine& engine_;
@@ -99,6 +106,13 @@ class ShowWindow : public QDialog {
     QImage buffer_;
     // What the buffer lacks before the next copy to the screen.
     bool fullRepaint_ = true;
+    // Which of the buffer and the backing store hold the current frame; the renderer
+    // repaints only the change of a tick, so a tick goes only onto a current one.
+    bool bufferCurrent_ = false;
+    bool screenCurrent_ = false;
+    // A tick planned for the backing store and the region asked to be painted for it.
+    bool rollPlanned_ = false;
+    QRegion rollRegion_;
     QTimer rollTimer_;
     QTimer scrollTimer_;
     QTimer helpTimer_;

@@ -137,41 +137,51 @@ TEST(NameGridPlanTest, HostileRoundsStillPlanAGrid) {
     EXPECT_LT(int64_t(big.pages - 1) * big.perPage, 100000);
 }
 
-// A rolling tick repaints only where the last names were and the new ones are, and leaves the
-// screen exactly as a full paint of the same names would.
+// Rolling ticks repaint only where the last names were and the new ones are, and leave the
+// screen exactly as a full paint of the same names would: into a plain buffer and into a
+// premultiplied one, as a window's backing store often is.
 TEST_F(NameGridTest, ATickRepaintsOnlyTheNamesAndMatchesAFullPaint) {
     const QSize screen(1920, 1080);
-    auto r = Renderer(screen, 0);
-    RoundState round;
-    round.state = RoundState::kRolling;
-    round.batchSize = 12;
-    round.selection = Round(12);
-    std::vector<QString> texts;
-    for (const RoundSelection& s : round.selection) texts.push_back(s.text);
-    r->PlanNames(round, texts);
-    QImage ticked(screen, QImage::Format_RGB32);
-    r->Paint(ticked, round);
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        SCOPED_TRACE(int(format));
+        auto r = Renderer(screen, 0);
+        RoundState round;
+        round.state = RoundState::kRolling;
+        round.batchSize = 12;
+        round.selection = Round(12);
+        std::vector<QString> texts;
+        for (const RoundSelection& s : round.selection) texts.push_back(s.text);
+        r->PlanNames(round, texts);
+        QImage ticked(screen, format);
+        r->Paint(ticked, round);
 
-    // The next tick: other names, shorter ones among them, their cells laid out anew.
-    for (size_t i = 0; i < round.selection.size(); ++i) {
-        round.selection[i].text = i % 2 ? QStringLiteral("李四") : QStringLiteral("王芳 财务部");
-        round.selection[i].cell = QRect();
+        // Ticks of other names, shorter and longer, their cells laid out anew.
+        const QString names[][2] = {{QStringLiteral("李四"), QStringLiteral("王芳 财务部")},
+                                    {QStringLiteral("欧阳娜娜 人力资源部"), QString()},
+                                    {QStringLiteral("Li"), QStringLiteral("赵伟 研发部")}};
+        for (const auto& pair : names) {
+            for (size_t i = 0; i < round.selection.size(); ++i) {
+                round.selection[i].text = pair[i % 2];
+                round.selection[i].cell = QRect();
+            }
+            const QRegion dirty = r->PaintNames(ticked, round);
+            qint64 dirtyArea = 0;
+            for (const QRect& rect : dirty) dirtyArea += qint64(rect.width()) * rect.height();
+            const QRect area = r->NamesArea();
+            EXPECT_GT(dirtyArea, 0);
+            EXPECT_LT(dirtyArea, qint64(area.width()) * area.height() * 3 / 4);
+            EXPECT_TRUE(QRegion(area).contains(dirty.boundingRect()));
+        }
+
+        QImage full(screen, format);
+        r->Paint(full, round);
+        int differing = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x)
+                if (ticked.pixel(x, y) != full.pixel(x, y)) ++differing;
+        EXPECT_EQ(differing, 0);
     }
-    const QRegion dirty = r->PaintNames(ticked, round);
-    qint64 dirtyArea = 0;
-    for (const QRect& rect : dirty) dirtyArea += qint64(rect.width()) * rect.height();
-    const QRect area = r->NamesArea();
-    EXPECT_GT(dirtyArea, 0);
-    EXPECT_LT(dirtyArea, qint64(area.width()) * area.height() * 3 / 4);
-    EXPECT_TRUE(QRegion(area).contains(dirty.boundingRect()));
-
-    QImage full(screen, QImage::Format_RGB32);
-    r->Paint(full, round);
-    int differing = 0;
-    for (int y = 0; y < screen.height(); ++y)
-        for (int x = 0; x < screen.width(); ++x)
-            if (ticked.pixel(x, y) != full.pixel(x, y)) ++differing;
-    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -350,6 +351,31 @@ TEST_F(ShowWindowTest, RollingTicksChangeTheNamesAndRepaintThem) {
             for (int x = cell.left(); x <= cell.right(); ++x)
                 if (w.Buffer().pixel(x, y) == 0xFF000000u) ++black;
         EXPECT_GT(black, 50);
+    }));
+}
+
+// At one to one the ticks go straight into the window's backing store, and after many of them
+// what it holds is exactly a whole paint of the names now rolling.
+TEST_F(ShowWindowTest, TicksIntoTheBackingStoreLeaveAWholeFrame) {
+    if (QGuiApplication::primaryScreen()->devicePixelRatio() != 1.0)
+        GTEST_SKIP() << "needs an unscaled screen";
+    AddCandidates(80);
+    data_->AddPrize("二等奖", "手机", 12, 1, QString(), 0);
+    ASSERT_TRUE(Run([&](ShowWindow& w) {
+        Press(w, Qt::Key_Space);
+        Press(w, Qt::Key_Space);
+        ASSERT_TRUE(w.IsRolling());
+        QTest::qWait(400);  // some twenty ticks, none of them asked for by the test
+        ASSERT_TRUE(w.IsRolling());
+        const auto* store = static_cast<const QImage*>(w.backingStore()->paintDevice());
+        ASSERT_EQ(w.Buffer().constBits(), store->constBits()) << "not painted into the store";
+        QImage whole(w.Buffer().size(), QImage::Format_RGB32);
+        w.Renderer().Paint(whole, *engine_->Round());
+        int differing = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                differing += (w.Buffer().pixel(x, y) | 0xFF000000u) != whole.pixel(x, y);
+        EXPECT_EQ(differing, 0);
     }));
 }
 
