@@ -6,10 +6,10 @@
 #
 # PROGRAM defaults to ./build/vantoria (an optimised build: bash scripts/bench.sh builds it).
 # Prints one line per case: screen, names in the round, screen measured, share of one core.
-# CPU_SHOTS=DIR also saves a screenshot of each show as it starts and as it rolls; CPU_PERF=DIR records each
-# rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data).
+# CPU_SHOTS=DIR also saves a screenshot of each show as it starts and as it rolls;
+# CPU_PERF=DIR records each rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data);
 # CPU_CASES="1920x1080x12 ..." measures only those cases; CPU_THREADS=1 adds each thread's
-# ticks since it started.
+# share over the same stretch; CPU_LOG=FILE keeps the program's log there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PROGRAM=$(realpath "${1:-build/vantoria}")
