@@ -44,7 +44,16 @@ const std::shared_ptr<const NamePainter::Sprite>& NamePainter::GlyphSprite(const
         p.setPen(QColor::fromRgba(color));
         p.drawGlyphRun(QPointF(0, 0), one);
         p.end();
-        sprite.spans = PixelOps::InkedSpans(sprite.image);
+        // The margin is for antialiasing that may spill past the outline's bounds; what it did
+        // not use would only widen every tick's repaint, so the picture keeps just its ink.
+        const QRect inked = PixelOps::InkedRect(sprite.image);
+        if (inked.isEmpty()) {
+            sprite.image = QImage();
+        } else {
+            if (inked != sprite.image.rect()) sprite.image = sprite.image.copy(inked);
+            sprite.offset += inked.topLeft();
+            sprite.spans = PixelOps::InkedSpans(sprite.image);
+        }
     }
     const size_t bytes = size_t(sprite.image.sizeInBytes()) + sprite.spans.size() * 8;
     return glyphs_.Insert(key, std::move(made), bytes);

@@ -42,6 +42,19 @@ std::vector<Span> InkedSpans(const QImage& sprite) {
     return spans;
 }
 
+QRect InkedRect(const QImage& sprite) {
+    int left = sprite.width(), right = -1, top = -1, bottom = -1;
+    const std::vector<Span> spans = InkedSpans(sprite);
+    for (size_t y = 0; y < spans.size(); ++y) {
+        if (spans[y].first >= spans[y].last) continue;
+        if (top < 0) top = int(y);
+        bottom = int(y);
+        left = std::min(left, int(spans[y].first));
+        right = std::max(right, int(spans[y].last) - 1);
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 namespace {
 
 // Premultiplied source over an opaque pixel: dst * (255 - a) / 255 + src, rounded as Qt rounds.

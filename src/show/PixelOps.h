@@ -17,6 +17,8 @@ struct Span {
 };
 // Each row's inked stretch (alpha above zero) of a premultiplied sprite.
 std::vector<Span> InkedSpans(const QImage& sprite);
+// The smallest rectangle holding every inked pixel of a premultiplied sprite; empty when none.
+QRect InkedRect(const QImage& sprite);
 
 // Whether the fast paths apply: an opaque 32-bit source.
 bool Opaque32(const QImage& image);
