@@ -1,12 +1,25 @@
 #pragma once
 
+#include <QHashFunctions>
+
 #include <cstddef>
 #include <limits>
-#include <map>
+#include <tuple>
+#include <unordered_map>
 #include <utility>
+
+// Keys are tuples of Qt values, hashed with Qt's own functions.
+struct SpriteKeyHash {
+    template <typename... T>
+    size_t operator()(const std::tuple<T...>& key) const {
+        return std::apply([](const T&... part) { return size_t(qHashMulti(0, part...)); }, key);
+    }
+};
 
 // Ready-drawn pictures by key, with a cap on what they may hold. A show only ever needs a
 // handful of entries, so past the cap everything is dropped at once rather than tracked.
+// Hashed, not ordered: a rolling tick looks up every name it shows, and a walk down a tree
+// of hundreds of names misses the cache at every level.
 template <typename Key, typename Value>
 class SpriteCache {
   public:
@@ -35,5 +48,5 @@ class SpriteCache {
     size_t maxBytes_;
     size_t maxEntries_;
     size_t bytes_ = 0;
-    std::map<Key, Value> map_;
+    std::unordered_map<Key, Value, SpriteKeyHash> map_;
 };
