@@ -501,13 +501,19 @@ int DrawEngine::ChooseDrawKeyField() {
     return best;
 }
 
-bool DrawEngine::ChooseNextPrize(bool forward) {
+bool DrawEngine::CanChooseNextPrize() const {
     if (!round_ || round_->state != RoundState::kPrize || round_->redraw > 0 ||
         redrawPending_ > 0 || cursor_ >= queue_.size())
         return false;
+    return std::count_if(
+               queue_.begin() + std::ptrdiff_t(cursor_), queue_.end(),
+               [this](const Prize* p) { return p && data_.WinnerCount(p->id) < p->count; }) >= 2;
+}
+
+bool DrawEngine::ChooseNextPrize(bool forward) {
+    if (!CanChooseNextPrize()) return false;
     auto undrawn = [this](const Prize* p) { return p && data_.WinnerCount(p->id) < p->count; };
     const auto first = queue_.begin() + std::ptrdiff_t(cursor_);
-    if (std::count_if(first, queue_.end(), undrawn) < 2) return false;
     // The current prize goes to the end of what is left (or the last comes to the front), so
     // stepping on visits every prize once.
     do {
@@ -527,11 +533,15 @@ bool DrawEngine::ChooseNextPrize(bool forward) {
     return true;
 }
 
+bool DrawEngine::CanAddPrizeDuringShow() const {
+    return round_ && round_->state == RoundState::kPrize && round_->redraw == 0 &&
+           redrawPending_ == 0 && !rehearsal_ && show_;
+}
+
 int32_t DrawEngine::AddPrizeDuringShow(const QString& name, const QString& content, int count,
                                        int rounds) {
-    if (!round_ || round_->state != RoundState::kPrize || round_->redraw > 0 ||
-        redrawPending_ > 0 || rehearsal_ || !show_ || name.trimmed().isEmpty() || count < 1 ||
-        rounds < 1 || rounds > count)
+    if (!CanAddPrizeDuringShow() || name.trimmed().isEmpty() || count < 1 || rounds < 1 ||
+        rounds > count)
         return -1;
     int32_t index = 0;
     for (const auto& [id, p] : data_.Prizes()) index = std::max(index, p->index + 1);

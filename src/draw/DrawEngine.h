@@ -103,10 +103,15 @@ class DrawEngine {
     // up instead of the current one, which keeps its place in the running order; told to the
     // record. False when nothing else is left to choose or the screen is not a prize screen.
     bool ChooseNextPrize(bool forward);
+    // Whether ChooseNextPrize would change anything now: the prize screen, with at least two
+    // prizes still to draw.
+    bool CanChooseNextPrize() const;
     // 加奖 on the prize screen: a prize open to everyone who takes part, stored like any other,
     // told to the record and drawn next. The new prize's id, or -1 when none can be added here
     // (another screen, a redraw pending, a rehearsal, or counts out of range).
     int32_t AddPrizeDuringShow(const QString& name, const QString& content, int count, int rounds);
+    // Whether a prize may be added now, whatever its counts.
+    bool CanAddPrizeDuringShow() const;
     // Marks the next shows as rehearsals on screen; keeping nothing is the model's part.
     void SetRehearsal(bool on) { rehearsal_ = on; }
 

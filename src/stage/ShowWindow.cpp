@@ -146,18 +146,20 @@ RoundState& ShowWindow::Round() {
     return *idleRound_;
 }
 
-QString ShowWindow::HelpFor(int state) {
+QString ShowWindow::HelpFor(int state, bool canChoosePrize, bool canAddPrize) {
     if (state == RoundState::kWinners)
         return QStringLiteral("按空格键或回车键继续，点击姓名可作废未到场者并补抽，按 Esc 键退出");
-    if (state == RoundState::kPrize)
-        return QStringLiteral(
-            "按空格键或回车键继续，按 Tab 键换下一个奖项，按 A 键加奖，按 Esc 键退出");
-    return QStringLiteral("按空格键或回车键继续，按 Esc 键退出");
+    QString help = QStringLiteral("按空格键或回车键继续，");
+    if (state == RoundState::kPrize && canChoosePrize)
+        help += QStringLiteral("按 Tab 键换下一个奖项，");
+    if (state == RoundState::kPrize && canAddPrize) help += QStringLiteral("按 A 键加奖，");
+    return help + QStringLiteral("按 Esc 键退出");
 }
 
 void ShowWindow::ShowHelp() {
     const int state = Round().state;
-    renderer_.SetHelpText(HelpFor(state));
+    renderer_.SetHelpText(
+        HelpFor(state, engine_.CanChooseNextPrize(), engine_.CanAddPrizeDuringShow()));
     if (state == RoundState::kWelcome || data_.AlwaysShowHelp())
         helpTimer_.stop();
     else
@@ -433,6 +435,8 @@ void ShowWindow::AddPrize() {
         Ui::Tell(this, QStringLiteral("彩排时不能加奖。"), Ui::Icon::Information);
         return;
     }
+    // A redraw waiting on this screen comes first; the dialog would only be turned away.
+    if (!engine_.CanAddPrizeDuringShow()) return;
     AddPrizeDialog dialog(this);
     if (Ui::Exec(dialog) != QDialog::Accepted) return;
     if (engine_.AddPrizeDuringShow(dialog.Name(), dialog.Content(), dialog.Count(),

@@ -32,7 +32,8 @@ class ShowWindow : public QDialog {
     // The operator's key hint stays this long after a screen changes (unless always shown).
     static constexpr int kHelpShownMs = 6000;
     // The hint of a screen, as the operator reads it.
-    static QString HelpFor(int state);
+    // The help line of a screen; the prize screen names only the keys that work on it now.
+    static QString HelpFor(int state, bool canChoosePrize = true, bool canAddPrize = true);
     // How long the hint stays; tests shorten it.
     void SetHelpShownMs(int ms) { helpShownMs_ = ms; }
 

@@ -551,7 +551,10 @@ TEST(ShowSessions, APrizeAddedDuringTheShowIsDrawnNextAndVerified) {
         DrawEngine& engine = *party.engine;
         fingerprint = engine.Round()->fingerprint;
         EXPECT_EQ(engine.AddPrizeDuringShow("特别奖", "", 1, 1), -1);  // the welcome screen
+        EXPECT_FALSE(engine.CanAddPrizeDuringShow());
         engine.AdvanceStep();
+        EXPECT_TRUE(engine.CanAddPrizeDuringShow());
+        EXPECT_FALSE(engine.CanChooseNextPrize());  // one prize: nothing to choose between
         EXPECT_EQ(engine.AddPrizeDuringShow(" ", "", 1, 1), -1);
         EXPECT_EQ(engine.AddPrizeDuringShow("特别奖", "", 2, 3), -1);
         added =

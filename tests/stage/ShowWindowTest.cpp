@@ -709,10 +709,25 @@ TEST_F(ShowWindowTest, TabChoosesWhichPrizeComesNext) {
         EXPECT_EQ(State(), RoundState::kWinners);
         Press(w, Qt::Key_Tab);  // not on the winners screen
         EXPECT_EQ(engine_->Round()->prizeId, c);
+        // Two prizes left, then one: the help names Tab only while there is a choice.
+        for (const bool choice : {true, false}) {
+            Press(w, Qt::Key_Space);
+            ASSERT_EQ(State(), RoundState::kPrize);
+            EXPECT_EQ(w.Renderer().HelpText().contains(QStringLiteral("Tab")), choice);
+            EXPECT_TRUE(w.Renderer().HelpText().contains(QStringLiteral("A 键加奖")));
+            const int shown = engine_->Round()->prizeId;
+            Press(w, Qt::Key_Tab);
+            EXPECT_EQ(engine_->Round()->prizeId == shown, !choice);
+            Press(w, Qt::Key_Backtab);
+            EXPECT_EQ(engine_->Round()->prizeId, shown);
+            for (int i = 0; i < 2; ++i) Press(w, Qt::Key_Space);
+            ASSERT_EQ(State(), RoundState::kWinners);
+        }
         w.reject();
     }));
     EXPECT_EQ(data_->WinnerCount(c), 1);
-    EXPECT_EQ(data_->WinnerCount(a), 0);
+    EXPECT_EQ(data_->WinnerCount(a), 1);
+    EXPECT_EQ(data_->WinnerCount(b), 1);
 }
 
 // A on the prize screen opens 加奖 over the show; the prize given is the one on screen next.
