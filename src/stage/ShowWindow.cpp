@@ -235,10 +235,15 @@ void ShowWindow::Step() {
     const bool stopping = round.state == RoundState::kRolling;
     if (stopping) {
         rollTimer_.stop();
-        qInfo().noquote() << "roll:" << ticks_ << "ticks, longest gap" << longestGapMs_ << "ms";
+        const qint64 perTick = ticks_ > 0 ? ticks_ * qint64(1000) : 1;  // in microseconds
+        qInfo().noquote() << "roll:" << ticks_ << "ticks, longest gap" << longestGapMs_
+                          << "ms, each tick" << tickNs_ / perTick << "us, drawing the names"
+                          << drawNs_ / perTick << "us";
         tickClock_.invalidate();
         ticks_ = 0;
         longestGapMs_ = 0;
+        tickNs_ = 0;
+        drawNs_ = 0;
     }
     if (round.state == RoundState::kPrize && engine.RemainingCandidates() == 0) {
         Ui::Tell(
@@ -287,6 +292,12 @@ void ShowWindow::RollTick() {
     if (tickClock_.isValid()) longestGapMs_ = std::max(longestGapMs_, tickClock_.elapsed());
     tickClock_.start();
     ++ticks_;
+    // Counted on every way out, the repaint of the names included.
+    const struct Spent {
+        const QElapsedTimer& since;
+        qint64& into;
+        ~Spent() { into += since.nsecsElapsed(); }
+    } spent{tickClock_, tickNs_};
     engine_.RollSelection();
     if (fullRepaint_ || prompt_ || buffer_.isNull()) {
         update();
@@ -513,9 +524,12 @@ void ShowWindow::paintEvent(QPaintEvent* event) {
         const bool tick = rollPlanned_ && screenCurrent_ && !fullRepaint_ &&
                           (event->region() - rollRegion_).isEmpty();
         p.end();
-        if (tick)
+        if (tick) {
+            QElapsedTimer drawing;
+            drawing.start();
             renderer_.DrawRoll(*screen);
-        else
+            drawNs_ += drawing.nsecsElapsed();
+        } else
             PaintWhole(*screen);  // a new screen, or one Qt asks for (shown, uncovered)
         rollPlanned_ = false;
         screenCurrent_ = true;
