@@ -5,7 +5,9 @@
 #   bash bench/show_cpu.sh [PROGRAM] [SECONDS]
 #
 # PROGRAM defaults to ./build/vantoria (an optimised build: bash scripts/bench.sh builds it).
-# Prints one line per case: screen, names in the round, screen measured, share of one core.
+# Prints one line per case: screen, names in the round, screen measured, share of one core;
+# then the program's own line on the roll: its ticks, the longest gap between two, and the
+# wall time of a tick inside the process and of drawing its names (average, microseconds).
 # CPU_SHOTS=DIR also saves a screenshot of each show as it starts and as it rolls;
 # CPU_PERF=DIR records each rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data);
 # CPU_CASES="1920x1080x12 ..." measures only those cases; CPU_THREADS=1 adds each thread's
@@ -68,7 +70,7 @@ PY
 }
 
 measure() {  # width height names
-    local w=$1 h=$2 n=$3 app="$WORK/app-$1-$3" i wid
+    local w=$1 h=$2 n=$3 app="$WORK/app-$1-$3" i wid log=${CPU_LOG:-$WORK/program.log}
     mkdir -p "$app" "$WORK/home/run"
     chmod 700 "$WORK/home/run"
     for f in vantoria libcelvex.so image music sound example init.xml; do
@@ -92,7 +94,7 @@ measure() {  # width height names
     done
     [ -n "$ready" ] || { echo "Xvfb did not start" >&2; exit 1; }
     DISPLAY=$DISPLAY_NO HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/home/run SDL_AUDIODRIVER=dummy \
-        QT_QPA_PLATFORM=xcb "$app/vantoria" >"${CPU_LOG:-$WORK/program.log}" 2>&1 &
+        QT_QPA_PLATFORM=xcb "$app/vantoria" >"$log" 2>&1 &
     PROGRAM_PID=$!
     wid=
     for i in $(seq 100); do
@@ -100,7 +102,7 @@ measure() {  # width height names
         [ -n "$wid" ] && break
         sleep 0.1
     done
-    [ -n "$wid" ] || { echo "the program did not open" >&2; cat "$WORK/program.log" >&2; exit 1; }
+    [ -n "$wid" ] || { echo "the program did not open" >&2; cat "$log" >&2; exit 1; }
     sleep 1
     # The start button: 400 px wide at the right end of the 60-px control bar.
     eval "$(DISPLAY=$DISPLAY_NO xdotool getwindowgeometry --shell "$wid")"
@@ -136,6 +138,9 @@ measure() {  # width height names
     key space  # rolling
     run rolling
     [ -n "${CPU_SHOTS:-}" ] && DISPLAY=$DISPLAY_NO import -window root "$CPU_SHOTS/$w-$n-rolling.png"
+    key space  # the stop: the program logs what its ticks took, inside the process
+    sleep 0.5
+    grep '^roll:' "$log" | tail -1 | sed 's/^/    /' || true
     kill -9 "$PROGRAM_PID" 2>/dev/null || true
     wait "$PROGRAM_PID" 2>/dev/null || true
     PROGRAM_PID=
