@@ -8,7 +8,8 @@
 # Prints one line per case: screen, names in the round, screen measured, share of one core;
 # then the program's own line on the roll: its ticks, the longest gap between two, and the
 # wall time of a tick inside the process and of drawing its names (average, microseconds).
-# CPU_SHOTS=DIR also saves a screenshot of each show as it starts and as it rolls;
+# CPU_SHOTS=DIR also saves a screenshot of each show as it starts, on its prize screen and as
+# it rolls;
 # CPU_PERF=DIR records each rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data);
 # CPU_CASES="1920x1080x12 ..." measures only those cases; CPU_THREADS=1 adds each thread's
 # share over the same stretch; CPU_LOG=FILE keeps the program's log there.
@@ -134,6 +135,7 @@ measure() {  # width height names
     key() { DISPLAY=$DISPLAY_NO xdotool key --clearmodifiers "$1"; }
     [ "$n" -eq 12 ] && [ "$w" -eq 1920 ] && run welcome
     key space  # prize screen
+    [ -n "${CPU_SHOTS:-}" ] && sleep 0.5 && DISPLAY=$DISPLAY_NO import -window root "$CPU_SHOTS/$w-$n-prize.png"
     [ "$n" -eq 12 ] && [ "$w" -eq 1920 ] && run prize
     key space  # rolling
     run rolling
