@@ -85,10 +85,13 @@ Prize* DrawEngine::CurrentQueuedPrize() const {
     return cursor_ < queue_.size() ? queue_[cursor_] : nullptr;
 }
 
+bool DrawEngine::ToDraw(const Prize* p) const {
+    return p && data_.WinnerCount(p->id) < p->count;
+}
+
 void DrawEngine::SkipCompletedPrizes() {
     while (cursor_ < queue_.size()) {
-        const Prize* p = queue_[cursor_];
-        if (p && data_.WinnerCount(p->id) < p->count) return;
+        if (ToDraw(queue_[cursor_])) return;
         ++cursor_;
     }
 }
@@ -289,9 +292,8 @@ bool DrawEngine::StartDraw(ShowHost& host) {
     host.RunShow();
     if (!rehearsal_) {
         // Every prize drawn ends the show; leaving it before only pauses it.
-        const bool allDrawn = std::none_of(queue_.begin(), queue_.end(), [this](const Prize* p) {
-            return data_.WinnerCount(p->id) < p->count;
-        });
+        const bool allDrawn = std::none_of(queue_.begin(), queue_.end(),
+                                           [this](const Prize* p) { return ToDraw(p); });
         if (allDrawn)
             EndShow();
         else
@@ -505,14 +507,12 @@ bool DrawEngine::CanChooseNextPrize() const {
     if (!round_ || round_->state != RoundState::kPrize || round_->redraw > 0 ||
         redrawPending_ > 0 || cursor_ >= queue_.size())
         return false;
-    return std::count_if(
-               queue_.begin() + std::ptrdiff_t(cursor_), queue_.end(),
-               [this](const Prize* p) { return p && data_.WinnerCount(p->id) < p->count; }) >= 2;
+    return std::count_if(queue_.begin() + std::ptrdiff_t(cursor_), queue_.end(),
+                         [this](const Prize* p) { return ToDraw(p); }) >= 2;
 }
 
 bool DrawEngine::ChooseNextPrize(bool forward) {
     if (!CanChooseNextPrize()) return false;
-    auto undrawn = [this](const Prize* p) { return p && data_.WinnerCount(p->id) < p->count; };
     const auto first = queue_.begin() + std::ptrdiff_t(cursor_);
     // The current prize goes to the end of what is left (or the last comes to the front), so
     // stepping on visits every prize once.
@@ -521,7 +521,7 @@ bool DrawEngine::ChooseNextPrize(bool forward) {
             std::rotate(first, first + 1, queue_.end());
         else
             std::rotate(first, queue_.end() - 1, queue_.end());
-    } while (!undrawn(*first));
+    } while (!ToDraw(*first));
     const Prize* chosen = *first;
     SetCurrentPrize(*round_, chosen->id);
     poolPrize_ = -1;  // built anew, as the replay does after the choice

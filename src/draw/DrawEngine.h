@@ -143,6 +143,8 @@ class DrawEngine {
     int RollsThisRound() const { return rolls_; }
 
   private:
+    // A prize in the running order that still has winners to draw.
+    bool ToDraw(const Prize* p) const;
     void ClearQueueAndPool();
     // The round's copy of what the status line shows of the pool.
     void SyncRemaining();
