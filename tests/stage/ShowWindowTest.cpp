@@ -27,56 +27,11 @@
 #include "stage/AddPrizeDialog.h"
 #include "stage/DesignToolbox.h"
 #include "stage/DesignWindow.h"
+#include "stage/ShowScript.h"
 #include "stage/ShowWindow.h"
 #include "support/FakeUi.h"
 
 namespace {
-
-// Runs the show window the way the program does (Ui::Exec), with a script in place of the
-// operator.
-class ScriptHost : public ShowHost {
-  public:
-    ScriptHost(AppData& data, DrawEngine& engine, FakeUi& fake)
-        : data_(data), engine_(engine), fake_(fake) {}
-    bool AskToContinue(const Shortage& shortage) override {
-        Ui::Message m;
-        m.text = QStringLiteral("%1 %2").arg(shortage.slotsLeft).arg(shortage.candidates);
-        m.buttons = Ui::Buttons::YesNo;
-        return Ui::ShowMessage(m) == Ui::Answer::Yes;
-    }
-    void RunShow() override {
-        ShowWindow window(data_, engine_);
-        fake_.onExec = [this](QDialog& d) {
-            auto* w = dynamic_cast<ShowWindow*>(&d);
-            // A dialog the show opens over itself goes to the test's own answer.
-            if (!w) return dialogs ? dialogs(d) : int(QDialog::Rejected);
-            w->show();
-            QApplication::processEvents();  // queued music start, first paint
-            if (script) script(*w);
-            return d.result();
-        };
-        result = Ui::Exec(window);
-        ran = true;
-    }
-
-    std::function<void(ShowWindow&)> script;
-    std::function<int(QDialog&)> dialogs;
-    int result = -1;
-    bool ran = false;
-
-  private:
-    AppData& data_;
-    DrawEngine& engine_;
-    FakeUi& fake_;
-};
-
-void Press(QWidget& w, int key, bool autoRepeat = false) {
-    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
-    QApplication::sendEvent(&w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text, autoRepeat);
-    QApplication::sendEvent(&w, &release);
-}
 
 // A tenth of a second of a quiet tone, as a 16-bit mono WAV.
 void WriteWav(const QString& path) {

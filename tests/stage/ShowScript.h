@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+
+#include "draw/ShowHost.h"
+
+class AppData;
+class DrawEngine;
+class FakeUi;
+class QDialog;
+class QWidget;
+class ShowWindow;
+
+// Runs the show window the way the program does (Ui::Exec), with a script in place of the
+// operator.
+class ScriptHost : public ShowHost {
+  public:
+    ScriptHost(AppData& data, DrawEngine& engine, FakeUi& fake)
+        : data_(data), engine_(engine), fake_(fake) {}
+    bool AskToContinue(const Shortage& shortage) override;
+    void RunShow() override;
+
+    std::function<void(ShowWindow&)> script;
+    std::function<int(QDialog&)> dialogs;
+    int result = -1;
+    bool ran = false;
+
+  private:
+    AppData& data_;
+    DrawEngine& engine_;
+    FakeUi& fake_;
+};
+
+// A press and release of key, as the keyboard sends them.
+void Press(QWidget& w, int key, bool autoRepeat = false);
