@@ -111,10 +111,11 @@ measure() {  # width height names
     sleep 2  # the show's welcome screen
     [ -n "${CPU_SHOTS:-}" ] && DISPLAY=$DISPLAY_NO import -window root "$CPU_SHOTS/$w-$n-start.png"
     run() {  # label
-        local t0 t1 s0 s1
+        local t0 t1 s0 s1 x0 x1
         sleep 1
         [ -n "${CPU_THREADS:-}" ] && threads "$PROGRAM_PID" >"$WORK/threads0"
         t0=$(ticks "$PROGRAM_PID")
+        x0=$(ticks "$XVFB_PID")
         s0=$(date +%s.%N)
         if [ -n "${CPU_PERF:-}" ] && [ "$1" = rolling ]; then
             perf record -q -F 499 -g -p "$PROGRAM_PID" -o "$CPU_PERF/$w-$n.data" -- \
@@ -123,14 +124,17 @@ measure() {  # width height names
             sleep "$SECONDS_EACH"
         fi
         t1=$(ticks "$PROGRAM_PID")
+        x1=$(ticks "$XVFB_PID")
         s1=$(date +%s.%N)
         if [ -n "${CPU_THREADS:-}" ]; then  # each thread's share over the same stretch
             threads "$PROGRAM_PID" >"$WORK/threads1"
             join -o 0,1.2,1.3,2.3 "$WORK/threads0" "$WORK/threads1" | awk -v hz="$HZ" -v s0="$s0" -v s1="$s1" \
                 '{ printf "    thread %-8s %-16s %5.1f%%\n", $1, $2, 100 * ($4 - $3) / hz / (s1 - s0) }'
         fi
-        awk -v t=$((t1 - t0)) -v s0="$s0" -v s1="$s1" -v hz="$HZ" -v l="$1" -v w="$w" -v h="$h" \
-            -v n="$n" 'BEGIN { printf "%dx%d  %3d names  %-8s %5.1f%% of a core\n", w, h, n, l, 100 * t / hz / (s1 - s0) }'
+        # The display server's share too: what it composes for the program is work done for it.
+        awk -v t=$((t1 - t0)) -v x=$((x1 - x0)) -v s0="$s0" -v s1="$s1" -v hz="$HZ" -v l="$1" \
+            -v w="$w" -v h="$h" -v n="$n" 'BEGIN { printf "%dx%d  %3d names  %-8s %5.1f%% of a core   (X server %4.1f%%)\n",
+                w, h, n, l, 100 * t / hz / (s1 - s0), 100 * x / hz / (s1 - s0) }'
     }
     key() { DISPLAY=$DISPLAY_NO xdotool key --clearmodifiers "$1"; }
     [ "$n" -eq 12 ] && [ "$w" -eq 1920 ] && run welcome
