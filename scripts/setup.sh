@@ -8,6 +8,7 @@ PACKAGES=(
   build-essential g++ cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6opengl6-dev libgl-dev
   libsdl2-dev libsdl2-mixer-dev libid3-3.8.3-dev
+  libxcb-render0-dev libxcb-render-util0-dev
   libxml2-dev libzip-dev libfreexl-dev libxlsxwriter-dev zlib1g-dev libsodium-dev
   libuchardet-dev libqrencode-dev libmicrohttpd-dev
   fonts-wqy-microhei fonts-noto-cjk qt6-translations-l10n

@@ -44,6 +44,13 @@ class NamePainter {
     // Draws the placed name straight into an opaque 32-bit image, inside clip, without a
     // painter.
     static void DrawInto(QImage& target, const QRect& clip, const Placement& name);
+    // Each glyph picture of a placed name with where its top left falls, for a display that
+    // draws them itself.
+    template <typename Visit>
+    static void ForEachGlyph(const Placement& name, Visit&& visit) {
+        if (!name.placed) return;
+        for (const auto& [sprite, at] : name.placed->glyphs) visit(sprite->image, name.origin + at);
+    }
     // Draws the name centred in the cell; returns where its pixels fell.
     QRect Draw(QPainter& p, const QRect& cell, const QString& text, const QFont& font, QRgb color);
 

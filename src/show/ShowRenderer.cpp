@@ -855,6 +855,10 @@ void ShowRenderer::DrawRoll(QImage& target) {
         for (const NamePainter::Placement& name : placements_)
             NamePainter::DrawInto(target, area, name);
     }
+    RollDrawn();
+}
+
+void ShowRenderer::RollDrawn() {
     ink_.clear();
     for (const NamePainter::Placement& name : placements_) ink_.push_back(name.ink);
 }

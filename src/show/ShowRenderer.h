@@ -65,6 +65,13 @@ class ShowRenderer {
     // says false when the tick cannot be drawn so (the target then needs a whole paint).
     bool PlanRoll(const QImage& target, RoundState& round, QRegion& dirty);
     void DrawRoll(QImage& target);
+    // Or the planned tick drawn by the display itself: PlannedRestore() copied from
+    // Background(), then PlannedNames() drawn over it, clipped to NamesArea(); RollDrawn()
+    // then tells the renderer that the names are where the plan put them.
+    const QRegion& PlannedRestore() const { return planned_; }
+    const std::vector<NamePainter::Placement>& PlannedNames() const { return placements_; }
+    const QImage& Background() const { return background_; }
+    void RollDrawn();
 
     // Forgets the cached background; the next paint builds it from the current choice.
     void DropBackground();

@@ -12,6 +12,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -168,6 +169,8 @@ void ShowWindow::ShowHelp() {
 
 void ShowWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (!compositor_ && (compositor_ = RollCompositor::ForWindow(*this)))
+        windowHandle()->installEventFilter(this);
     ShowHelp();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
@@ -175,6 +178,15 @@ void ShowWindow::showEvent(QShowEvent* event) {
     musicQueued_ = true;
     // Queued so that the first screen is up before a decoder or a message box can hold it.
     QTimer::singleShot(0, this, &ShowWindow::StartMusic);
+}
+
+bool ShowWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Uncovered, the window gets the backing store back, without the names the display drew.
+    if (event->type() == QEvent::Expose && serverDrawn_) {
+        fullRepaint_ = true;
+        update();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ShowWindow::StartMusic() {
@@ -307,6 +319,21 @@ void ShowWindow::RollTick() {
         // Into the backing store, which may be written only while it is painted: the change
         // is planned now and drawn by the paint, at once, so ticks never pile up.
         if (!renderer_.PlanRoll(*screen, *round, rollRegion_)) {
+            fullRepaint_ = true;
+            update();
+            return;
+        }
+        if (compositor_) {
+            QElapsedTimer drawing;
+            drawing.start();
+            const bool drawn = compositor_->Draw(renderer_);
+            drawNs_ += drawing.nsecsElapsed();
+            if (drawn) {
+                renderer_.RollDrawn();
+                serverDrawn_ = true;
+                return;
+            }
+            compositor_.reset();  // drawn here from now on, after a whole paint
             fullRepaint_ = true;
             update();
             return;
@@ -565,6 +592,7 @@ void ShowWindow::PaintWhole(QImage& target) {
         PromptPainter::Paint(p, renderer_.Geometry(), *prompt_, renderer_.DefaultFamily());
     }
     fullRepaint_ = false;
+    serverDrawn_ = false;
 }
 
 QImage* ShowWindow::ScreenImage() const {

@@ -14,6 +14,7 @@
 #include "show/ShowPrompt.h"
 #include "show/ShowRenderer.h"
 #include "stage/KeyStepFilter.h"
+#include "stage/RollCompositor.h"
 
 class AppData;
 class CheckInService;
@@ -66,6 +67,8 @@ class ShowWindow : public QDialog {
     const PixelScale& Scale() const { return scale_; }
     const EffectPlayer& StopSound() const { return stopSound_; }
     bool IsRolling() const { return rollTimer_.isActive(); }
+    // Whether the display server draws the rolling ticks.
+    bool DrawsOnTheDisplay() const { return compositor_ != nullptr; }
     bool IsScrolling() const { return scrollTimer_.isActive(); }
     // The finished list as the renderer shows it.
     static QStringList FinishedLines(const AppData& data);
@@ -79,6 +82,7 @@ class ShowWindow : public QDialog {
     void mousePressEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     RoundState& Round();
@@ -114,6 +118,10 @@ class ShowWindow : public QDialog {
     // A tick planned for the backing store and the region asked to be painted for it.
     bool rollPlanned_ = false;
     QRegion rollRegion_;
+    // The display draws the ticks where it can; the window then shows names that the backing
+    // store lacks, until the next whole paint.
+    std::unique_ptr<RollCompositor> compositor_;
+    bool serverDrawn_ = false;
     QTimer rollTimer_;
     QTimer scrollTimer_;
     QTimer helpTimer_;
