@@ -71,6 +71,7 @@ class ShowRenderer {
     const QRegion& PlannedRestore() const { return planned_; }
     const std::vector<NamePainter::Placement>& PlannedNames() const { return placements_; }
     const QImage& Background() const { return background_; }
+    QRgb PlannedColor() const { return std::get<2>(inkOf_); }  // of every planned name
     void RollDrawn();
 
     // Forgets the cached background; the next paint builds it from the current choice.

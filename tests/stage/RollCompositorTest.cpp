@@ -50,8 +50,9 @@ class RollCompositorTest : public ::testing::Test {
         music.close();
         data_ = std::make_unique<AppData>(root);
         // Names of every length, so a tick's names rarely cover the last tick's ink.
+        // And an emoji, whatever the fonts make of it.
         const QString names[] = {"李",       "司马相如欧阳修文先生", "Zoë",
-                                 "欧阳娜娜", "Łukasz Wąs",           "王"};
+                                 "欧阳娜娜", "Łukasz Wąs",           "王🎉"};
         for (int i = 0; i < 60; ++i)
             data_->AddCandidate(QString::number(1000 + i), names[i % 6] + QString::number(i % 7),
                                 QString(), QString(), i);
