@@ -8,6 +8,9 @@
 # Prints one line per case: screen, names in the round, screen measured, share of one core;
 # then the program's own line on the roll: its ticks, the longest gap between two, and the
 # wall time of a tick inside the process and of drawing its names (average, microseconds).
+# The display server's share is printed beside the program's: on X11 it draws the rolling names
+# for the program. VANTORIA_DRAW_IN_PROCESS=1 measures the show drawing them itself, as it does
+# where the display cannot.
 # CPU_SHOTS=DIR also saves a screenshot of each show as it starts, on its prize screen and as
 # it rolls;
 # CPU_PERF=DIR records each rolling stretch with perf (perf report -i DIR/WIDTH-NAMES.data);

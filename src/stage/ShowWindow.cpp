@@ -333,7 +333,9 @@ void ShowWindow::RollTick() {
                 serverDrawn_ = true;
                 return;
             }
-            compositor_.reset();  // drawn here from now on, after a whole paint
+            qWarning().noquote() << "show: the display no longer draws the rolling names;"
+                                 << "the show draws them itself from now on";
+            compositor_.reset();  // after a whole paint
             fullRepaint_ = true;
             update();
             return;

@@ -62,7 +62,8 @@ class ShowWindow : public QDialog {
     void SetCheckIn(CheckInService* service);
 
     ShowRenderer& Renderer() { return renderer_; }
-    // The frame last painted: the window's own backing store when painted straight into it.
+    // The frame last painted: the window's own backing store when painted straight into it
+    // (which lacks the names the display drew since the last whole paint).
     const QImage& Buffer() const;
     const PixelScale& Scale() const { return scale_; }
     const EffectPlayer& StopSound() const { return stopSound_; }
