@@ -81,6 +81,10 @@ class X11RollCompositor final : public RollCompositor {
                              int16_t(bounds.x() - area.x()), int16_t(bounds.y() - area.y()), 0, 0,
                              int16_t(bounds.x()), int16_t(bounds.y()), uint16_t(bounds.width()),
                              uint16_t(bounds.height()));
+        // The glyphs of one evening's names are a few megabytes; past the cap they go at once,
+        // between ticks, never under the ids a tick has taken.
+        constexpr size_t kMaxGlyphBytes = 64u << 20;
+        if (glyphBytes_ > kMaxGlyphBytes) DropGlyphs();
         bool ok = true;
         commands_.clear();
         colored_.clear();
@@ -192,15 +196,15 @@ class X11RollCompositor final : public RollCompositor {
     const Uploaded* Glyph(const QImage& image, QRgb color) {
         if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied) return nullptr;
         if (auto it = glyphs_.find(image.cacheKey()); it != glyphs_.end()) return &it->second;
-        // The pictures of one evening's names are a few megabytes; past the cap they go at once.
-        constexpr size_t kMaxBytes = 64u << 20;
-        if (glyphBytes_ > kMaxBytes) DropGlyphs();
         if (!glyphSet_) {
             glyphSet_ = xcb_generate_id(c_);
             sent_.push_back(xcb_render_create_glyph_set_checked(c_, glyphSet_, a8Format_));
         }
         Uploaded up;
-        if (std::vector<uint8_t> coverage = Coverage(image, color); !coverage.empty()) {
+        std::vector<uint8_t> coverage = Coverage(image, color);
+        // A request past the server's limit would close the connection: a glyph too big for
+        // one goes as a picture, sent in parts.
+        if (!coverage.empty() && coverage.size() + 64 <= MaxRequestBytes()) {
             up.id = ++lastId_;
             const xcb_render_glyphinfo_t info{
                 uint16_t(image.width()), uint16_t(image.height()), 0, 0, 0, 0};
@@ -250,7 +254,7 @@ class X11RollCompositor final : public RollCompositor {
     // its step from the one before (glyphs do not advance the pen).
     void SendGlyphs() {
         constexpr size_t kEach = 4000;  // 12 bytes a glyph, well inside any request limit
-        std::vector<uint8_t> bytes;
+        std::vector<uint8_t>& bytes = glyphBytesOut_;
         for (size_t first = 0; first < commands_.size(); first += kEach) {
             const size_t last = std::min(commands_.size(), first + kEach);
             bytes.assign((last - first) * 12, 0);
@@ -284,8 +288,7 @@ class X11RollCompositor final : public RollCompositor {
     void Put(xcb_drawable_t pixmap, xcb_gcontext_t gc, uint8_t depth, const QImage& image,
              const QRect& from) {
         const size_t rowBytes = size_t(from.width()) * 4;
-        const size_t maxBytes =
-            std::min<size_t>(size_t(xcb_get_maximum_request_length(c_)) * 4 - 64, 4u << 20);
+        const size_t maxBytes = std::min<size_t>(MaxRequestBytes() - 64, 4u << 20);
         const int rowsEach = int(std::max<size_t>(1, maxBytes / rowBytes));
         std::vector<uint8_t> rows;
         for (int y = from.top(); y <= from.bottom(); y += rowsEach) {
@@ -299,6 +302,8 @@ class X11RollCompositor final : public RollCompositor {
                           rows.data());
         }
     }
+
+    size_t MaxRequestBytes() const { return size_t(xcb_get_maximum_request_length(c_)) * 4; }
 
     bool Check(xcb_void_cookie_t cookie) {
         if (xcb_generic_error_t* error = xcb_request_check(c_, cookie)) {
@@ -333,6 +338,7 @@ class X11RollCompositor final : public RollCompositor {
     // Kept from tick to tick, so a tick allocates nothing.
     std::vector<xcb_rectangle_t> clipRects_;
     std::vector<Command> commands_;
+    std::vector<uint8_t> glyphBytesOut_;
     std::vector<std::pair<xcb_render_picture_t, QRect>> colored_;
 };
 
