@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -40,14 +38,8 @@ class RollCompositorTest : public ::testing::Test {
     void Fresh() {
         engine_.reset();
         data_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(dir_->isValid());
-        const QString root = dir_->path() + "/";
-        QDir().mkpath(root + "music");
-        QFile music(root + "music/default.mp3");  // the validation wants one; it need not play
-        ASSERT_TRUE(music.open(QIODevice::WriteOnly));
-        music.write("not an mp3");
-        music.close();
+        const QString root = NewShowFolder(dir_);
+        ASSERT_FALSE(root.isEmpty());
         data_ = std::make_unique<AppData>(root);
         // Names of every length, so a tick's names rarely cover the last tick's ink.
         // And an emoji, whatever the fonts make of it.

@@ -1,7 +1,10 @@
 #include "stage/ShowScript.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 
 #include "stage/ShowWindow.h"
 #include "support/FakeUi.h"
@@ -35,4 +38,14 @@ void Press(QWidget& w, int key, bool autoRepeat) {
     QApplication::sendEvent(&w, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text, autoRepeat);
     QApplication::sendEvent(&w, &release);
+}
+
+QString NewShowFolder(std::unique_ptr<QTemporaryDir>& dir) {
+    dir = std::make_unique<QTemporaryDir>();
+    if (!dir->isValid()) return QString();
+    const QString root = dir->path() + "/";
+    QDir().mkpath(root + "music");
+    QFile music(root + "music/default.mp3");
+    if (!music.open(QIODevice::WriteOnly) || music.write("not an mp3") != 10) return QString();
+    return root;
 }

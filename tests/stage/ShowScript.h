@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
+#include <memory>
 
 #include "draw/ShowHost.h"
 
@@ -8,6 +11,7 @@ class AppData;
 class DrawEngine;
 class FakeUi;
 class QDialog;
+class QTemporaryDir;
 class QWidget;
 class ShowWindow;
 
@@ -33,3 +37,7 @@ class ScriptHost : public ShowHost {
 
 // A press and release of key, as the keyboard sends them.
 void Press(QWidget& w, int key, bool autoRepeat = false);
+
+// A new program folder for a show in dir, with the music file the validation wants (which is
+// no music at all); its path ends in a slash, and is empty when it could not be made.
+QString NewShowFolder(std::unique_ptr<QTemporaryDir>& dir);

@@ -61,15 +61,8 @@ class ShowWindowTest : public ::testing::Test {
     void Fresh() {
         engine_.reset();
         data_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(dir_->isValid());
-        root_ = dir_->path() + "/";
-        // The validation wants the music file to exist; this one is no music at all.
-        QDir().mkpath(root_ + "music");
-        QFile music(root_ + "music/default.mp3");
-        ASSERT_TRUE(music.open(QIODevice::WriteOnly));
-        music.write("not an mp3");
-        music.close();
+        root_ = NewShowFolder(dir_);
+        ASSERT_FALSE(root_.isEmpty());
         WriteWav(root_ + "sound/stop.wav");
         data_ = std::make_unique<AppData>(root_);
         engine_ = std::make_unique<DrawEngine>(*data_);
